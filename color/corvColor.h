@@ -1,0 +1,38 @@
+// The color model: packed colors, their channels, and the sRGB <-> CIE L*a*b* conversions.
+#pragma once
+
+#include <cstdint>
+
+namespace corvColor {
+
+// A packed color holds red + green * 256 + blue * 65536 (red in the low byte, bits 24 to 31 zero).
+// Note that Qt's QRgb keeps blue in the low byte: never hand a packed color to QColor(QRgb).
+
+// Channels of a packed color given as a double; bits 24 to 31 are ignored.
+std::int16_t redOf(double color);
+std::int16_t greenOf(double color);
+std::int16_t blueOf(double color);
+
+// The seed's L*, a*, b*, rounded to whole numbers, written by rgbToLab.
+extern std::int16_t labL;
+extern std::int16_t labA;
+extern std::int16_t labB;
+
+// Channels (0 to 255) of the last point labToRgb accepted; the eyedropper writes them as well.
+extern std::int32_t curRed;
+extern std::int32_t curGreen;
+extern std::int32_t curBlue;
+
+// Converts channels 0 to 255 to L*a*b* and stores the rounded values in labL, labA, labB.
+void rgbToLab(std::int16_t red, std::int16_t green, std::int16_t blue);
+
+// Converts an L*a*b* point to sRGB. True when every channel rounds into 0 to 255; only then are
+// curRed, curGreen and curBlue written.
+bool labToRgb(double lightness, double a, double b);
+
+namespace detail {
+// (green * 256 + red) + blue * 65536 in 32-bit arithmetic that raises the overflow error.
+std::int32_t packedColor(std::int32_t red, std::int32_t green, std::int32_t blue);
+} // namespace detail
+
+} // namespace corvColor

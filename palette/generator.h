@@ -1,0 +1,35 @@
+// The palette generator: eight random in-gamut proposals around a seed color.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace corvPalette {
+
+// Sets the background of palette box `box` (1 to 8) to a packed color.
+using PaintBox = std::function<void(std::int16_t box, std::int32_t color)>;
+
+// Draws proposals for boxes 1 to 8 in a cylinder around the seed's rounded L*a*b* point: lightness
+// within dL of the seed's, a*b* within a disc of radius dC. Each accepted proposal is stored in
+// paletteColors(i) and painted at once. Afterwards labL/labA/labB hold the seed's L*a*b* and
+// curRed/curGreen/curBlue the channels of proposal 8.
+void generatePalette(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int16_t dL, std::int16_t dC,
+                     const PaintBox& paint);
+
+// Attempts per box before the generator gives up and proposes the seed itself. The lowest acceptance
+// rate per attempt over every seed and every spread from 1 to 100 is about 2 %, so the chance of
+// 10,000 rejections in a row is below 10^-87: the bound only guarantees that a call always returns.
+constexpr std::int32_t kMaxAttemptsPerBox = 10000;
+
+namespace detail {
+struct Candidate {
+    double lightness;
+    double a;
+    double b;
+};
+
+// One attempt's point around (labL, labA, labB): three draws, in the order radius, angle, lightness.
+Candidate drawCandidate(std::int16_t dL, std::int16_t dC);
+} // namespace detail
+
+} // namespace corvPalette
