@@ -1,0 +1,1 @@
+# Tests of the colorPicker library (filled in with the library).

@@ -1,0 +1,1 @@
+# Format checks of the pictures in ui/pictures (filled in with the pictures).
