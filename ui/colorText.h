@@ -1,0 +1,16 @@
+// The two texts that describe a packed color: the RGB read-out and the hexadecimal clipboard text.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace colorText {
+
+// "RGB 100, 150, 200": plain decimal channels, independent of the locale.
+QString rgbText(std::int32_t color);
+
+// Blue, green, red as two upper-case hex digits each: 100, 150, 200 gives "C89664".
+QString hexText(std::int32_t color);
+
+} // namespace colorText

@@ -1,0 +1,322 @@
+// The main window's construction from the layout table, and the routing of control events to handlers.
+#include "mainGUI.h"
+
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSlider>
+#include <QStyle>
+
+#include "errorReport.h"
+#include "layout.h"
+#include "sliderStyle.h"
+
+namespace {
+
+// Where the hand's fingertip is in the cursor picture.
+constexpr int kHandHotSpotX = 12;
+constexpr int kHandHotSpotY = 1;
+
+const QColor kWhite(255, 255, 255);
+const QColor kPageScrollText(128, 128, 128);
+const QColor kAddressText(64, 64, 64);
+
+const QString kMakerAddress = QStringLiteral("http://www.quenlot.example/color/");
+
+// The classic dialog font where it is installed, else the platform's sans-serif at the same size.
+QFont sansSerif(int points, QFont::Weight weight) {
+    QFont font(QStringLiteral("MS Sans Serif"), points, weight);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void setColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+// Opaque fill in the button-face color, as the band and the ">" label have.
+void fillWithButtonFace(QWidget* widget) {
+    widget->setAutoFillBackground(true);
+    setColor(widget, QPalette::Window, widget->palette().color(QPalette::Button));
+}
+
+QLabel* pictureLabel(QWidget* parent, const QPixmap& picture, const QCursor& cursor) {
+    auto* label = new QLabel(parent);
+    label->setPixmap(picture);
+    label->setCursor(cursor);
+    return label;
+}
+
+// Qt reads the transparency mask of 1-, 4- and 8-bit icons only. The eyedropper is a 24-bit icon that is
+// black wherever its mask is transparent, and its drawing uses no pure black, so the mask is rebuilt
+// from that color.
+QPixmap eyedropperPicture() {
+    QPixmap picture(QStringLiteral(":/pictures/eyedropper.ico"));
+    picture.setMask(picture.createMaskFromColor(Qt::black));
+    return picture;
+}
+
+// Mouse arguments as the handlers take them: buttons 1 left, 2 right, 4 middle; shift state 1 Shift,
+// 2 Ctrl, 4 Alt; positions in twips within the control.
+std::int16_t buttonsOf(Qt::MouseButtons buttons) {
+    return static_cast<std::int16_t>((buttons & Qt::LeftButton ? 1 : 0) |
+                                     (buttons & Qt::RightButton ? 2 : 0) |
+                                     (buttons & Qt::MiddleButton ? 4 : 0));
+}
+
+std::int16_t shiftOf(Qt::KeyboardModifiers modifiers) {
+    return static_cast<std::int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) |
+                                     (modifiers & Qt::ControlModifier ? 2 : 0) |
+                                     (modifiers & Qt::AltModifier ? 4 : 0));
+}
+
+float twipsOf(qreal pixels) {
+    return static_cast<float>(pixels * layout::kTwipsPerPixel);
+}
+
+bool isLeftButton(QEvent* event) {
+    return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+}
+
+} // namespace
+
+mainGUI::mainGUI()
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setWindowTitle(QStringLiteral(" Corvella"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/corvella.ico")));
+    setFont(sansSerif(8, QFont::Normal));
+    setAutoFillBackground(true);
+    setColor(this, QPalette::Window, kWhite);
+    setFixedSize(layout::toPixels(layout::kClientArea).size());
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
+    createControls();
+    Form_Load();
+}
+
+mainGUI::~mainGUI() {
+    Form_Terminate();
+}
+
+void mainGUI::createControls() {
+    createBand();
+    createPalette();
+    Shape1->lower();
+    for (std::size_t k = 1; k < picPalette.size(); ++k) {
+        setTabOrder(picPalette[k - 1], picPalette[k]);
+    }
+}
+
+void mainGUI::createPalette() {
+    for (std::size_t k = 0; k < picPalette.size(); ++k) {
+        QFrame* frame = new QFrame(this);
+        frame->setObjectName(QStringLiteral("picPalette%1").arg(k));
+        frame->setGeometry(layout::toPixels(layout::kBoxes[k]));
+        frame->setFrameStyle(QFrame::NoFrame);
+        frame->setLineWidth(1);
+        frame->setAutoFillBackground(true);
+        setColor(frame, QPalette::Window, frame->palette().color(QPalette::Base));
+        frame->setFocusPolicy(Qt::StrongFocus);
+        frame->setMouseTracking(true); // move events without a pressed button
+        frame->setAccessibleName(k == 0 ? tr("Seed color") : tr("Proposal %1").arg(k));
+        picPalette[k] = frame;
+    }
+}
+
+void mainGUI::createBand() {
+    const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.cur")), kHandHotSpotX, kHandHotSpotY);
+
+    Shape1 = new QWidget(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(layout::toPixels(layout::kShape1));
+    Shape1->setAttribute(Qt::WA_TransparentForMouseEvents); // a click on the band is a click on the window
+    fillWithButtonFace(Shape1);
+
+    sdLightChroma = new QSlider(Qt::Horizontal, this);
+    sdLightChroma->setObjectName(QStringLiteral("sdLightChroma"));
+    sdLightChroma->setGeometry(layout::toPixels(layout::kSdLightChroma));
+    sdLightChroma->setRange(0, 100);
+    sdLightChroma->setValue(10);
+    sdLightChroma->setSingleStep(1);
+    sdLightChroma->setPageStep(5);
+    sdLightChroma->setTickPosition(QSlider::TicksBelow);
+    sdLightChroma->setTickInterval(10);
+    sdLightChroma->setFocusPolicy(Qt::ClickFocus); // not a tab stop; its focus-in passes the focus on
+    auto* style = new sliderStyle::PageStepStyle;
+    style->setParent(sdLightChroma);
+    sdLightChroma->setStyle(style);
+    sdLightChroma->setAccessibleName(tr("Lightness and chroma spread"));
+
+    colorPicker = pictureLabel(this, eyedropperPicture(), hand);
+    colorPicker->setObjectName(QStringLiteral("colorPicker"));
+    colorPicker->setGeometry(layout::toPixels(layout::kColorPicker));
+    colorPicker->setAccessibleName(tr("Pick a color from the screen"));
+
+    lbPageScroll = new QLabel(QStringLiteral(">"), this);
+    lbPageScroll->setObjectName(QStringLiteral("lbPageScroll"));
+    lbPageScroll->setGeometry(layout::toPixels(layout::kLbPageScroll));
+    lbPageScroll->setAlignment(Qt::AlignCenter);
+    lbPageScroll->setFont(sansSerif(12, QFont::Bold));
+    fillWithButtonFace(lbPageScroll);
+    setColor(lbPageScroll, QPalette::WindowText, kPageScrollText);
+    lbPageScroll->setCursor(hand);
+    lbPageScroll->setAccessibleName(tr("New proposals"));
+
+    lbRGB = new QLabel(QStringLiteral("RGB rr,gg,bb"), this);
+    lbRGB->setObjectName(QStringLiteral("lbRGB"));
+    lbRGB->setGeometry(layout::toPixels(layout::kLbRGB));
+    setColor(lbRGB, QPalette::WindowText, lbRGB->palette().color(QPalette::ButtonText));
+
+    imageCopyright =
+        pictureLabel(this, QPixmap(QStringLiteral(":/pictures/notice.gif")), QCursor(Qt::WhatsThisCursor));
+    imageCopyright->setObjectName(QStringLiteral("imageCopyright"));
+    imageCopyright->setGeometry(layout::toPixels(layout::kImageCopyright));
+
+    lbQuenlotLtd = new QLabel(kMakerAddress, this);
+    lbQuenlotLtd->setObjectName(QStringLiteral("lbQuenlotLtd"));
+    lbQuenlotLtd->setGeometry(layout::toPixels(layout::kLbQuenlotLtd));
+    lbQuenlotLtd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setColor(lbQuenlotLtd, QPalette::WindowText, kAddressText);
+    lbQuenlotLtd->hide(); // explicitly: a child is shown with its parent unless hidden
+}
+
+void mainGUI::Form_Load() {
+    for (QFrame* frame : picPalette) {
+        frame->installEventFilter(this);
+    }
+    for (QWidget* control : {static_cast<QWidget*>(sdLightChroma), static_cast<QWidget*>(colorPicker),
+                             static_cast<QWidget*>(lbPageScroll), static_cast<QWidget*>(lbRGB),
+                             static_cast<QWidget*>(imageCopyright), static_cast<QWidget*>(lbQuenlotLtd)}) {
+        control->installEventFilter(this);
+    }
+    // valueChanged reports every move the user makes (drag, track click, wheel) once, after the value
+    // changed; actionTriggered would come before it and sliderMoved would miss clicks and the wheel.
+    connect(sdLightChroma, &QSlider::valueChanged, this,
+            [this] { errorReport::runGuarded([this] { sdLightChroma_Scroll(); }); });
+}
+
+// Closing the window ends the program; the close is never refused.
+void mainGUI::Form_Unload(std::int16_t& Cancel) {
+    Q_UNUSED(Cancel);
+    QCoreApplication::quit();
+}
+
+void mainGUI::Form_Terminate() {
+    QCoreApplication::quit();
+}
+
+void mainGUI::closeEvent(QCloseEvent* event) {
+    std::int16_t Cancel = 0;
+    errorReport::runGuarded([&] { Form_Unload(Cancel); });
+    event->setAccepted(Cancel == 0);
+}
+
+// A click is a left press and release on the same control; the release that ends a double-click
+// follows a double-click event, which forgets the press, so it is not a second click.
+bool mainGUI::isClick(QObject* watched, QEvent* event) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const bool click = mouse->button() == Qt::LeftButton && pressedControl == watched;
+    if (mouse->button() == Qt::LeftButton) {
+        pressedControl = nullptr;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return click && widget != nullptr && widget->rect().contains(mouse->position().toPoint());
+}
+
+bool mainGUI::eventFilter(QObject* watched, QEvent* event) {
+    for (std::size_t k = 0; k < picPalette.size(); ++k) {
+        if (watched == picPalette[k]) {
+            return routeBoxEvent(static_cast<std::int16_t>(k), event);
+        }
+    }
+    if (watched == sdLightChroma) {
+        if (event->type() == QEvent::FocusIn) {
+            errorReport::runGuarded([this] { sdLightChroma_GotFocus(); });
+        }
+        return false;
+    }
+    return routeLabelEvent(watched, event);
+}
+
+bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        errorReport::runGuarded([&] {
+            picPalette_MouseMove(Index, buttonsOf(mouse->buttons()), shiftOf(mouse->modifiers()),
+                                 twipsOf(mouse->position().x()), twipsOf(mouse->position().y()));
+        });
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+        if (isLeftButton(event)) {
+            pressedControl = picPalette[static_cast<std::size_t>(Index)];
+        }
+        return true; // a press on a box never reaches the window's background
+    case QEvent::MouseButtonRelease:
+        if (isClick(picPalette[static_cast<std::size_t>(Index)], event)) {
+            errorReport::runGuarded([&] { picPalette_Click(Index); });
+        }
+        return true;
+    case QEvent::MouseButtonDblClick:
+        pressedControl = nullptr;
+        if (isLeftButton(event)) {
+            errorReport::runGuarded([&] { picPalette_DblClick(Index); });
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Labels and pictures ignore mouse presses, which would then reach the window as background clicks:
+// their mouse events end here.
+bool mainGUI::routeLabelEvent(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (isLeftButton(event)) {
+            pressedControl = watched;
+        }
+        return true;
+    case QEvent::MouseButtonDblClick:
+        pressedControl = nullptr;
+        return true;
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == lbPageScroll) {
+            errorReport::runGuarded([&] {
+                lbPageScroll_MouseUp(buttonsOf(mouse->button()), shiftOf(mouse->modifiers()),
+                                     twipsOf(mouse->position().x()), twipsOf(mouse->position().y()));
+            });
+        }
+        isClick(watched, event);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void mainGUI::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressedControl = this;
+    }
+}
+
+void mainGUI::mouseReleaseEvent(QMouseEvent* event) {
+    if (isClick(this, event)) {
+        errorReport::runGuarded([this] { Form_Click(); });
+    }
+}
+
+// The second press of a double-click on the background is not the start of another click.
+void mainGUI::mouseDoubleClickEvent(QMouseEvent* event) {
+    Q_UNUSED(event);
+    pressedControl = nullptr;
+}

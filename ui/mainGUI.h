@@ -1,0 +1,75 @@
+// The main window: the palette grid, the band with slider and read-outs, and the handlers of their events.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class QColorDialog;
+class QFrame;
+class QLabel;
+class QSlider;
+
+class mainGUI final : public QWidget {
+    Q_OBJECT
+public:
+    mainGUI();
+    ~mainGUI() override;
+
+    // Draws proposals 1 to 8 around the seed rr, gg, bb and paints them.
+    void GenerateColor(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int16_t dL, std::int16_t dC);
+    // Shows the RGB text of paletteColors(Index) in the read-out; a negative Index empties it.
+    void updateLabelRGB(double Index);
+    // Gives box Index the only selection border; a negative Index removes every border.
+    void border(double Index);
+
+    // Sets the background of palette box Index (0 to 8) to a packed color.
+    void paintBox(std::int16_t Index, std::int32_t color);
+    // The spread slider's position, read as a 16-bit integer.
+    std::int16_t sliderValue() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override; // routes control events to handlers
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Unload(std::int16_t& Cancel);
+    void Form_Terminate();
+    void Form_Click();
+    void picPalette_MouseMove(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X, float Y);
+    void picPalette_Click(std::int16_t Index);
+    void picPalette_DblClick(std::int16_t Index);
+    void sdLightChroma_GotFocus();
+    void sdLightChroma_Scroll();
+    void lbPageScroll_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
+
+    void createControls();
+    void createPalette();
+    void createBand();
+    QFrame* box(std::int32_t Index) const;
+    std::int32_t boxColor(std::int16_t Index) const;
+    void regenerateFrom(std::int16_t red, std::int16_t green, std::int16_t blue);
+    void takeProposalAsSeed(std::int16_t Index);
+    void takeSeedFromDialog();
+    QColorDialog& colorDialog();
+    bool routeBoxEvent(std::int16_t Index, QEvent* event);
+    bool routeLabelEvent(QObject* watched, QEvent* event);
+    bool isClick(QObject* watched, QEvent* event);
+
+    std::array<QFrame*, 9> picPalette{};
+    QWidget* Shape1 = nullptr;
+    QSlider* sdLightChroma = nullptr;
+    QLabel* colorPicker = nullptr;
+    QLabel* lbPageScroll = nullptr;
+    QLabel* lbRGB = nullptr;
+    QLabel* imageCopyright = nullptr;
+    QLabel* lbQuenlotLtd = nullptr;
+    QColorDialog* CommonDialog1 = nullptr; // created on first use: most sessions never open it
+
+    QObject* pressedControl = nullptr; // where the left button went down, until a click completes
+};

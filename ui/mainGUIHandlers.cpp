@@ -1,0 +1,183 @@
+// The main window's public methods and the handlers of the palette, the slider and the ">" label.
+#include "mainGUI.h"
+
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QSettings>
+#include <QSlider>
+
+#include "checkedMath.h"
+#include "colorText.h"
+#include "corvColor.h"
+#include "generator.h"
+#include "paletteColors.h"
+#include "runtimeError.h"
+
+using corvColor::blueOf;
+using corvColor::greenOf;
+using corvColor::redOf;
+using corvPalette::paletteColors;
+
+namespace {
+
+QColor colorOf(std::int32_t packed) {
+    const double color = packed;
+    return QColor(redOf(color), greenOf(color), blueOf(color));
+}
+
+std::int32_t packedOf(const QColor& color) {
+    return corvColor::detail::packedColor(color.red(), color.green(), color.blue());
+}
+
+// Qt's own color dialog keeps its custom colors in the user's QtProject settings and writes them back
+// whenever a dialog goes away. Corvella keeps nothing between runs: point those settings where nothing
+// can be read or written (a folder below a device file cannot exist).
+void keepNoDialogSettings() {
+    const QString nowhere = QStringLiteral("/dev/null/corvella");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
+} // namespace
+
+void mainGUI::GenerateColor(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int16_t dL,
+                            std::int16_t dC) {
+    corvPalette::generatePalette(rr, gg, bb, dL, dC,
+                                 [this](std::int16_t Index, std::int32_t color) { paintBox(Index, color); });
+}
+
+void mainGUI::updateLabelRGB(double Index) {
+    if (Index < 0) {
+        lbRGB->clear();
+        return;
+    }
+    lbRGB->setText(colorText::rgbText(paletteColors(corvella::toInt32(Index))));
+}
+
+void mainGUI::border(double Index) {
+    for (std::int16_t k = 0; k <= 8; ++k) {
+        box(k)->setFrameStyle(QFrame::NoFrame);
+    }
+    if (Index >= 0) {
+        box(corvella::toInt16(Index))->setFrameStyle(QFrame::Box | QFrame::Plain); // 1 px, window text
+    }
+}
+
+void mainGUI::paintBox(std::int16_t Index, std::int32_t color) {
+    QFrame* target = box(Index);
+    QPalette palette = target->palette();
+    palette.setColor(QPalette::Window, colorOf(color));
+    target->setPalette(palette);
+    target->setAccessibleDescription(colorText::rgbText(color) + QStringLiteral(", ") +
+                                     colorText::hexText(color));
+}
+
+std::int16_t mainGUI::sliderValue() const {
+    return corvella::toInt16(sdLightChroma->value());
+}
+
+QFrame* mainGUI::box(std::int32_t Index) const {
+    if (Index < 0 || Index >= static_cast<std::int32_t>(picPalette.size())) {
+        corvella::raiseSubscriptOutOfRange();
+    }
+    return picPalette[static_cast<std::size_t>(Index)];
+}
+
+std::int32_t mainGUI::boxColor(std::int16_t Index) const {
+    return packedOf(box(Index)->palette().color(QPalette::Window));
+}
+
+// Reads the slider twice: the first reading is the lightness spread, the second the chroma spread.
+void mainGUI::regenerateFrom(std::int16_t red, std::int16_t green, std::int16_t blue) {
+    const std::int16_t dL = sliderValue();
+    const std::int16_t dC = sliderValue();
+    GenerateColor(red, green, blue, dL, dC);
+}
+
+void mainGUI::Form_Click() {
+    border(-1);
+}
+
+void mainGUI::picPalette_MouseMove(std::int16_t Index, std::int16_t, std::int16_t, float, float) {
+    box(Index)->setToolTip(colorText::rgbText(paletteColors(Index)));
+    updateLabelRGB(Index);
+}
+
+// One setText replaces every format on the clipboard: clearing first would change its owner twice.
+void mainGUI::picPalette_Click(std::int16_t Index) {
+    border(Index);
+    QGuiApplication::clipboard()->setText(colorText::hexText(paletteColors(Index)), QClipboard::Clipboard);
+    updateLabelRGB(Index);
+}
+
+void mainGUI::sdLightChroma_GotFocus() {
+    box(0)->setFocus(Qt::OtherFocusReason);
+}
+
+void mainGUI::lbPageScroll_MouseUp(std::int16_t, std::int16_t, float, float) {
+    const double seed = paletteColors(0);
+    regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    border(-1);
+    updateLabelRGB(-1);
+}
+
+void mainGUI::sdLightChroma_Scroll() {
+    border(-1);
+    const double seed = paletteColors(0);
+    regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    updateLabelRGB(-1);
+}
+
+void mainGUI::picPalette_DblClick(std::int16_t Index) {
+    if (Index == 0) {
+        takeSeedFromDialog();
+    } else {
+        takeProposalAsSeed(Index);
+    }
+}
+
+void mainGUI::takeProposalAsSeed(std::int16_t Index) {
+    paletteColors(0) = paletteColors(Index);
+    paintBox(0, paletteColors(0));
+    const double seed = paletteColors(Index);
+    regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    border(-1);
+    updateLabelRGB(-1);
+}
+
+// The seed from the color dialog, preset with the last proposal's color. This handler traps run-time
+// errors: any of them ends it quietly, keeping what was done before.
+void mainGUI::takeSeedFromDialog() {
+    try {
+        const std::int32_t preset =
+            corvColor::detail::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
+        QColorDialog& dialog = colorDialog();
+        dialog.setCurrentColor(colorOf(preset));
+        if (dialog.exec() != QDialog::Accepted) {
+            return; // Cancel, Escape and the close box change nothing
+        }
+        std::int32_t chosen = packedOf(dialog.selectedColor());
+        if (chosen == 0) {
+            chosen = preset; // black is never taken as a seed
+        }
+        paintBox(0, chosen);
+        paletteColors(0) = boxColor(0);
+        regenerateFrom(redOf(boxColor(0)), greenOf(boxColor(0)), blueOf(boxColor(0)));
+    } catch (const corvella::RuntimeError&) {
+    }
+}
+
+QColorDialog& mainGUI::colorDialog() {
+    if (CommonDialog1 == nullptr) {
+        keepNoDialogSettings();
+        // Qt's own dialog on every platform: it always shows the custom colors and never touches the
+        // desktop's color settings.
+        CommonDialog1 = new QColorDialog(this);
+        CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
+        CommonDialog1->setOption(QColorDialog::DontUseNativeDialog);
+    }
+    return *CommonDialog1;
+}

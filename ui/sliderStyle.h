@@ -1,0 +1,17 @@
+// The spread slider's style: a click on the track steps by a page in every style.
+#pragma once
+
+#include <QProxyStyle>
+
+namespace sliderStyle {
+
+// Some styles (and desktop themes) move the thumb straight to a left click on the track; this slider
+// always steps by its page step towards the click, and jumps only on a middle click.
+class PageStepStyle final : public QProxyStyle {
+    Q_OBJECT
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
+                  QStyleHintReturn* returnData = nullptr) const override;
+};
+
+} // namespace sliderStyle
