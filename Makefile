@@ -4,12 +4,14 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Build: compiler, CMake, Qt 6 Widgets, Google Benchmark.
-PACKAGES := cmake g++ make qt6-base-dev libbenchmark-dev
+# Build: compiler, CMake, Qt 6 Widgets, Google Benchmark. Tests: Xvfb, xdotool and xclip drive the
+# real program; DejaVu gives every machine the same sans-serif face.
+PACKAGES := cmake g++ make qt6-base-dev libxcb1-dev libbenchmark-dev \
+            xvfb xdotool xclip fonts-dejavu-core
 
 CONFIGURE := cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCORVELLA_BUILD_BENCH=ON
 
-.PHONY: all deps build test bench clean
+.PHONY: all deps build run test bench clean
 
 all: build
 
@@ -20,11 +22,19 @@ build: deps
 	$(CONFIGURE)
 	cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
+run: build
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	    echo "make run: no display to show Corvella on (neither DISPLAY nor WAYLAND_DISPLAY is set)" >&2; \
+	    exit 1; \
+	fi
+	$(BUILD_DIR)/bin/corvella
+
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure --parallel $(JOBS)
 
 bench: build
 	$(BUILD_DIR)/bench/bench_core --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
+	bench/startup.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,117 @@
+// Times a program from exec to its first window being mapped on the X display, and reads its peak
+// resident memory once the window has been shown for a moment. Alternates the programs given, so that
+// both see the same machine load.
+//
+//   startupTimer <runs> <settle ms> <program> [<program> ...]
+// prints one line per program: median and minimum start-up in ms, median peak RSS in KiB.
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Sample {
+    double startupMs;
+    long peakKiB;
+};
+
+long peakResidentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+bool waitForMap(xcb_connection_t* connection, Clock::time_point deadline) {
+    while (Clock::now() < deadline) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            const bool mapped = (event->response_type & 0x7F) == XCB_MAP_NOTIFY;
+            std::free(event);
+            if (mapped) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return false;
+}
+
+Sample runOnce(xcb_connection_t* connection, xcb_window_t root, const char* program, int settleMs) {
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)); // round trip
+
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const bool mapped = waitForMap(connection, start + std::chrono::seconds(20));
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    const long peak = peakResidentKiB(pid);
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &none);
+    xcb_flush(connection);
+    return {mapped ? ms : -1, peak};
+}
+
+template <typename T> T median(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: startupTimer <runs> <settle ms> <program> [<program> ...]\n");
+        return 2;
+    }
+    const int runs = std::atoi(argv[1]);
+    const int settleMs = std::atoi(argv[2]);
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "startupTimer: cannot open the display\n");
+        return 2;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    std::vector<std::vector<Sample>> samples(static_cast<std::size_t>(argc - 3));
+    for (int run = 0; run < runs; ++run) {
+        for (int p = 3; p < argc; ++p) {
+            samples[static_cast<std::size_t>(p - 3)].push_back(runOnce(connection, root, argv[p], settleMs));
+        }
+    }
+    for (int p = 3; p < argc; ++p) {
+        std::vector<double> times;
+        std::vector<long> peaks;
+        for (const Sample& sample : samples[static_cast<std::size_t>(p - 3)]) {
+            times.push_back(sample.startupMs);
+            peaks.push_back(sample.peakKiB);
+        }
+        std::printf("%-40s start-up median %7.1f ms (min %7.1f)   peak RSS median %7ld KiB\n", argv[p],
+                    median(times), *std::min_element(times.begin(), times.end()), median(peaks));
+    }
+    xcb_disconnect(connection);
+    return 0;
+}
