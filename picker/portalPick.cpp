@@ -1,0 +1,213 @@
+// The portal request: version check, PickColor call, and the wait for the Request's Response.
+#include "portalPick.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QEventLoop>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <memory>
+
+#include "noPickReason.h"
+#include "portalRequest.h"
+
+namespace colorPicker::detail {
+
+namespace {
+
+const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kScreenshotInterface = QStringLiteral("org.freedesktop.portal.Screenshot");
+const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
+
+// Long enough for the bus to start an activatable portal service on first use.
+constexpr int kVersionQueryTimeoutMs = 10000;
+
+// The values of Request.Response's first argument.
+constexpr uint kResponseSuccess = 0;
+constexpr uint kResponseCancelled = 1;
+
+std::optional<unsigned> screenshotVersion(const QDBusConnection& bus) {
+    QDBusMessage query = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
+                                                        QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                        QStringLiteral("Get"));
+    query << kScreenshotInterface << QStringLiteral("version");
+    const QDBusMessage reply = bus.call(query, QDBus::BlockWithGui, kVersionQueryTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        reportNoPick(QStringLiteral("the desktop portal is not available (%1: %2)")
+                         .arg(reply.errorName(), reply.errorMessage()));
+        return std::nullopt;
+    }
+    const QVariant version = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant();
+    if (version.typeId() != QMetaType::UInt) {
+        reportNoPick(QStringLiteral("the desktop portal offers no color picking (no Screenshot version)"));
+        return std::nullopt;
+    }
+    return version.toUInt();
+}
+
+std::optional<PickedColor> colorFromResults(const QVariantMap& results) {
+    const QVariant color = results.value(QStringLiteral("color"));
+    if (color.metaType() != QMetaType::fromType<QDBusArgument>())
+        return std::nullopt;
+    const auto argument = qvariant_cast<QDBusArgument>(color);
+    if (argument.currentSignature() != QLatin1String("(ddd)"))
+        return std::nullopt;
+    double red = 0.0;
+    double green = 0.0;
+    double blue = 0.0;
+    argument.beginStructure();
+    argument >> red >> green >> blue;
+    argument.endStructure();
+    const auto redByte = portalChannelToByte(red);
+    const auto greenByte = portalChannelToByte(green);
+    const auto blueByte = portalChannelToByte(blue);
+    if (!redByte || !greenByte || !blueByte)
+        return std::nullopt;
+    return PickedColor{*redByte, *greenByte, *blueByte};
+}
+
+// One PickColor request, from the call to the Response that ends it.
+class PortalPick {
+public:
+    explicit PortalPick(const QDBusConnection& bus)
+        : bus_(bus) {}
+
+    PickOutcome run() {
+        const QString token = newHandleToken();
+        // Subscribed before the call: a fast portal may answer before the call's reply is handled.
+        listenOn(portalRequestPath(bus_.baseService(), token));
+
+        QDBusServiceWatcher portalWatcher(kPortalService, bus_, QDBusServiceWatcher::WatchForUnregistration);
+        QObject::connect(&portalWatcher, &QDBusServiceWatcher::serviceUnregistered, &loop_, [this] {
+            reportNoPick(QStringLiteral("the desktop portal went away before answering"));
+            finish(std::nullopt);
+        });
+
+        QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenshotInterface,
+                                                           QStringLiteral("PickColor"));
+        call << QString() << QVariantMap{{QStringLiteral("handle_token"), token}};
+        QDBusPendingCallWatcher callWatcher(bus_.asyncCall(call));
+        QObject::connect(&callWatcher, &QDBusPendingCallWatcher::finished, &loop_,
+                         [this](QDBusPendingCallWatcher* watcher) { onCallFinished(*watcher); });
+
+        loop_.exec();
+        if (!finished_)
+            closeRequest();
+        return outcome_;
+    }
+
+private:
+    void listenOn(const QString& path) {
+        requestPath_ = path;
+        request_ = std::make_unique<PortalRequest>(kPortalService, path, bus_);
+        QObject::connect(
+            request_.get(), &PortalRequest::Response, &loop_,
+            [this](uint response, const QVariantMap& results) { onResponse(response, results); });
+    }
+
+    void onCallFinished(const QDBusPendingCall& call) {
+        if (finished_)
+            return;
+        const QDBusPendingReply<QDBusObjectPath> reply = call;
+        if (reply.isError()) {
+            reportNoPick(QStringLiteral("the desktop portal refused to pick a color (%1: %2)")
+                             .arg(reply.error().name(), reply.error().message()));
+            finish(std::nullopt);
+            return;
+        }
+        // Portals that predate handle_token choose the path themselves; theirs is the one that answers.
+        const QString handle = reply.value().path();
+        if (handle != requestPath_)
+            listenOn(handle);
+    }
+
+    void onResponse(uint response, const QVariantMap& results) {
+        if (finished_)
+            return;
+        if (response == kResponseSuccess) {
+            const auto color = colorFromResults(results);
+            if (!color)
+                reportNoPick(QStringLiteral("the desktop portal answered without a usable color"));
+            finish(color);
+        } else if (response == kResponseCancelled) {
+            finish(std::nullopt);
+        } else {
+            reportNoPick(
+                QStringLiteral("the desktop portal could not pick a color (response %1)").arg(response));
+            finish(std::nullopt);
+        }
+    }
+
+    void finish(PickOutcome outcome) {
+        finished_ = true;
+        outcome_ = outcome;
+        loop_.quit();
+    }
+
+    // The wait was ended from outside (the application is quitting): don't leave the desktop's picker
+    // open for a request nobody waits for.
+    void closeRequest() {
+        bus_.send(QDBusMessage::createMethodCall(kPortalService, requestPath_, kRequestInterface,
+                                                 QStringLiteral("Close")));
+    }
+
+    QDBusConnection bus_;
+    QEventLoop loop_;
+    std::unique_ptr<PortalRequest> request_;
+    QString requestPath_;
+    bool finished_ = false;
+    PickOutcome outcome_;
+};
+
+} // namespace
+
+PickOutcome pickWithPortal(const QDBusConnection& bus) {
+    if (!bus.isConnected()) {
+        reportNoPick(QStringLiteral("no D-Bus session bus to reach the desktop portal (%1)")
+                         .arg(bus.lastError().message()));
+        return std::nullopt;
+    }
+    const auto version = screenshotVersion(bus);
+    if (!version)
+        return std::nullopt;
+    if (*version < kFirstScreenshotVersionWithPickColor) {
+        reportNoPick(QStringLiteral("the desktop portal offers no color picking (Screenshot version %1)")
+                         .arg(*version));
+        return std::nullopt;
+    }
+    return PortalPick(bus).run();
+}
+
+std::optional<std::uint8_t> portalChannelToByte(double value) {
+    if (std::isnan(value))
+        return std::nullopt;
+    // Rounded, not truncated: 0.999 is meant as 255, and 0.5 lands on 127.5, which goes to even 128.
+    const double scaled = std::nearbyint(value * 255.0);
+    return static_cast<std::uint8_t>(std::clamp(scaled, 0.0, 255.0));
+}
+
+QString portalRequestPath(const QString& uniqueBusName, const QString& token) {
+    QString sender = uniqueBusName;
+    if (sender.startsWith(QLatin1Char(':')))
+        sender.remove(0, 1);
+    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+}
+
+QString newHandleToken() {
+    static std::atomic<unsigned> counter{0};
+    // The counter keeps tokens unique in this process; the random part keeps a restarted program that
+    // got the same unique bus name from reusing a path.
+    return QStringLiteral("corvella%1r%2").arg(++counter).arg(QRandomGenerator::global()->generate());
+}
+
+} // namespace colorPicker::detail
