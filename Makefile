@@ -2,16 +2,22 @@
 # when run as root; otherwise their names are printed.
 
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build: compiler, CMake, Qt 6 Widgets, Google Benchmark. Tests: Xvfb, xdotool and xclip drive the
-# real program; DejaVu gives every machine the same sans-serif face.
+# real program; DejaVu gives every machine the same sans-serif face; dbus-daemon hosts a private bus
+# for the desktop-portal tests.
 PACKAGES := cmake g++ make qt6-base-dev libxcb1-dev libbenchmark-dev \
-            xvfb xdotool xclip fonts-dejavu-core
+            xvfb xdotool xclip fonts-dejavu-core dbus
 
 CONFIGURE := cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCORVELLA_BUILD_BENCH=ON
 
-.PHONY: all deps build run test bench clean
+# Leaks inside system libraries are listed in tests/lsan.supp; everything else fails the run.
+SANITIZER_ENV := LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps build run test test-sanitize bench clean
 
 all: build
 
@@ -32,9 +38,14 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure --parallel $(JOBS)
 
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVELLA_SANITIZE=ON
+	cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure --parallel $(JOBS)
+
 bench: build
 	$(BUILD_DIR)/bench/bench_core --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
 	bench/startup.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -13,12 +13,6 @@ geometry=$(xdotool getwindowgeometry "$CORVELLA_WINDOW" | sed -n 's/^ *Geometry:
 [[ $(pixel_at 119 119) == "6496C8" ]] || fail "centre box is not 100, 150, 200"
 
 "$XPROBE" close "$CORVELLA_WINDOW"
-for _ in $(seq 50); do
-    kill -0 "$CORVELLA_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$CORVELLA_PID" 2>/dev/null && fail "still running after the close request"
-status=0
-wait "$CORVELLA_PID" || status=$?
-[[ $status == 0 ]] || fail "exit status $status"
+wait_for_exit "$CORVELLA_PID" || fail "still running 30 s after the close request"
+[[ $EXIT_STATUS == 0 ]] || fail "exit status $EXIT_STATUS"
 echo "PASS: window 239x322, exit status 0 after WM_DELETE_WINDOW"

@@ -33,8 +33,14 @@ int closeWindow(xcb_connection_t* connection, xcb_window_t window) {
     message.type = atom(connection, "WM_PROTOCOLS");
     message.data.data32[0] = atom(connection, "WM_DELETE_WINDOW");
     message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
-    xcb_flush(connection);
+    // Checked, so that the request has reached the server before the probe disconnects.
+    const auto cookie = xcb_send_event_checked(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                               reinterpret_cast<const char*>(&message));
+    const Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie), &std::free);
+    if (error) {
+        std::fprintf(stderr, "xprobe: close request failed with X error %d\n", error->error_code);
+        return 1;
+    }
     return 0;
 }
 

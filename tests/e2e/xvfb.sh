@@ -40,6 +40,19 @@ start_corvella() {
         fail "no Corvella window appeared"
 }
 
+# Waits up to 30 s (a sanitized build checks for leaks on the way out) for a background process of
+# this shell to end, and sets EXIT_STATUS. Not in a subshell: only this shell can wait for its child.
+wait_for_exit() {
+    local pid=$1
+    EXIT_STATUS=0
+    for _ in $(seq 300); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && return 1
+    wait "$pid" || EXIT_STATUS=$?
+}
+
 # The color of a pixel of the window, as RRGGBB.
 pixel_at() {
     "$XPROBE" pixel "$CORVELLA_WINDOW" "$1" "$2"
