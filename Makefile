@@ -45,6 +45,7 @@ test-sanitize: deps
 
 bench: build
 	$(BUILD_DIR)/bench/bench_core --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
+	$(BUILD_DIR)/bench/bench_scroll
 	bench/startup.sh $(BUILD_DIR)
 
 clean:

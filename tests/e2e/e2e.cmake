@@ -12,3 +12,4 @@ function(corvella_add_e2e_test name script)
 endfunction()
 
 corvella_add_e2e_test(e2e_window window.sh)
+corvella_add_e2e_test(e2e_clipboard clipboard.sh)
