@@ -13,6 +13,7 @@
 
 #include "errorReport.h"
 #include "layout.h"
+#include "makerPage.h"
 #include "sliderStyle.h"
 
 namespace {
@@ -24,8 +25,6 @@ constexpr int kHandHotSpotY = 1;
 const QColor kWhite(255, 255, 255);
 const QColor kPageScrollText(128, 128, 128);
 const QColor kAddressText(64, 64, 64);
-
-const QString kMakerAddress = QStringLiteral("http://www.quenlot.example/color/");
 
 // The classic dialog font where it is installed, else the platform's sans-serif at the same size.
 QFont sansSerif(int points, QFont::Weight weight) {
@@ -178,7 +177,7 @@ void mainGUI::createBand() {
     imageCopyright->setObjectName(QStringLiteral("imageCopyright"));
     imageCopyright->setGeometry(layout::toPixels(layout::kImageCopyright));
 
-    lbQuenlotLtd = new QLabel(kMakerAddress, this);
+    lbQuenlotLtd = new QLabel(makerPage::kAddress, this);
     lbQuenlotLtd->setObjectName(QStringLiteral("lbQuenlotLtd"));
     lbQuenlotLtd->setGeometry(layout::toPixels(layout::kLbQuenlotLtd));
     lbQuenlotLtd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -295,11 +294,23 @@ bool mainGUI::routeLabelEvent(QObject* watched, QEvent* event) {
                                      twipsOf(mouse->position().x()), twipsOf(mouse->position().y()));
             });
         }
-        isClick(watched, event);
+        if (isClick(watched, event)) {
+            routeClick(watched);
+        }
         return true;
     }
     default:
         return false;
+    }
+}
+
+void mainGUI::routeClick(QObject* watched) {
+    if (watched == colorPicker) {
+        errorReport::runGuarded([this] { colorPicker_Click(); });
+    } else if (watched == imageCopyright) {
+        errorReport::runGuarded([this] { imageCopyright_Click(); });
+    } else if (watched == lbQuenlotLtd) {
+        errorReport::runGuarded([this] { lbQuenlotLtd_Click(); });
     }
 }
 

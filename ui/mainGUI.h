@@ -47,6 +47,9 @@ private:
     void sdLightChroma_GotFocus();
     void sdLightChroma_Scroll();
     void lbPageScroll_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    void colorPicker_Click();
+    void imageCopyright_Click();
+    void lbQuenlotLtd_Click();
 
     void createControls();
     void createPalette();
@@ -60,6 +63,7 @@ private:
     bool routeBoxEvent(std::int16_t Index, QEvent* event);
     bool routeLabelEvent(QObject* watched, QEvent* event);
     bool isClick(QObject* watched, QEvent* event);
+    void routeClick(QObject* watched);
 
     std::array<QFrame*, 9> picPalette{};
     QWidget* Shape1 = nullptr;

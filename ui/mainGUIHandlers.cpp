@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
 #include <QSlider>
 
@@ -13,7 +14,11 @@
 #include "colorText.h"
 #include "corvColor.h"
 #include "generator.h"
+#include "mainModule.h"
+#include "makerPage.h"
+#include "openURL.h"
 #include "paletteColors.h"
+#include "pickerLibrary.h"
 #include "runtimeError.h"
 
 using corvColor::blueOf;
@@ -168,6 +173,52 @@ void mainGUI::takeSeedFromDialog() {
         regenerateFrom(redOf(boxColor(0)), greenOf(boxColor(0)), blueOf(boxColor(0)));
     } catch (const corvella::RuntimeError&) {
     }
+}
+
+// The seed from the screen picker. Two things differ from a plain reading of the picker's contract: a
+// picker that cannot be loaded is reported instead of ending the program, and after a failed pick the
+// proposals are drawn around the seed the centre box shows, not around whatever the failed pick left in
+// the bytes.
+void mainGUI::colorPicker_Click() {
+    QString whyNot;
+    const pickerLibrary::PickColorFunction pickColor = pickerLibrary::pickColorFunction(whyNot);
+    if (pickColor == nullptr) {
+        QMessageBox::warning(this, QStringLiteral("Corvella"),
+                             tr("The screen color picker is not available.\n\n%1").arg(whyNot));
+        return;
+    }
+    using mainModule::pickedBlue;
+    using mainModule::pickedGreen;
+    using mainModule::pickedRed;
+    if (pickColor(&pickedRed, &pickedGreen, &pickedBlue) == -1) {
+        corvColor::curRed = pickedRed;
+        corvColor::curGreen = pickedGreen;
+        corvColor::curBlue = pickedBlue;
+        paletteColors(0) =
+            corvColor::detail::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
+        paintBox(0, corvColor::detail::packedColor(pickedRed, pickedGreen, pickedBlue));
+        regenerateFrom(pickedRed, pickedGreen, pickedBlue);
+    } else {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Corvella"), QStringLiteral("No color picked."),
+                        QMessageBox::Ok, this);
+        box.exec();
+        const double seed = paletteColors(0);
+        regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    }
+    updateLabelRGB(-1);
+}
+
+// The shell's answer is not needed: a missing browser shows nothing and the program goes on.
+void mainGUI::imageCopyright_Click() {
+    QString url = makerPage::kAddress;
+    std::int32_t showCmd = openURL::kShowMaximized;
+    openURL::launchURL(url, showCmd);
+}
+
+void mainGUI::lbQuenlotLtd_Click() {
+    QString url = makerPage::kAddress;
+    std::int32_t showCmd = openURL::kShowMaximized;
+    openURL::launchURL(url, showCmd);
 }
 
 QColorDialog& mainGUI::colorDialog() {
