@@ -3,13 +3,15 @@
 
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Build: compiler, CMake, Qt 6 Widgets, Google Benchmark. Tests: Xvfb, xdotool and xclip drive the
-# real program; DejaVu gives every machine the same sans-serif face; dbus-daemon hosts a private bus
-# for the desktop-portal tests.
-PACKAGES := cmake g++ make qt6-base-dev libxcb1-dev libbenchmark-dev \
-            xvfb xdotool xclip fonts-dejavu-core dbus
+# Build: compiler, CMake, Qt 6 Widgets, Google Benchmark; dpkg-dev for the package's dependencies.
+# Tests: Xvfb, xdotool and xclip drive the real program; DejaVu gives every machine the same
+# sans-serif face; dbus-daemon hosts a private bus for the desktop-portal tests; the desktop entry
+# and the AppStream metadata are validated.
+PACKAGES := cmake g++ make qt6-base-dev libxcb1-dev libbenchmark-dev dpkg-dev \
+            xvfb xdotool xclip fonts-dejavu-core dbus desktop-file-utils appstream
 
 CONFIGURE := cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCORVELLA_BUILD_BENCH=ON
 
@@ -17,7 +19,7 @@ CONFIGURE := cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCORVELLA_BU
 SANITIZER_ENV := LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
                  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps build run test test-sanitize bench clean
+.PHONY: all deps build run test test-sanitize bench install package clean
 
 all: build
 
@@ -47,6 +49,14 @@ bench: build
 	$(BUILD_DIR)/bench/bench_core --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
 	$(BUILD_DIR)/bench/bench_scroll
 	bench/startup.sh $(BUILD_DIR)
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# corvella_<version>_<arch>.deb in this folder: sudo apt-get install ./corvella_*.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB -B $(CURDIR)/$(BUILD_DIR)/package
+	cp $(BUILD_DIR)/package/corvella_*.deb .
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -17,7 +17,7 @@ const QString kFileName = QStringLiteral(CORVELLA_PICKER_FILE_NAME);
 // path makes the loader take exactly this file.
 QString ownLibraryPath() {
     const QDir programFolder(QCoreApplication::applicationDirPath());
-    for (const QString& folder : {QStringLiteral("../lib/corvella"), QStringLiteral(".")}) {
+    for (const QString& folder : {QStringLiteral(CORVELLA_PICKER_FROM_PROGRAM), QStringLiteral(".")}) {
         const QFileInfo candidate(programFolder.filePath(folder + QLatin1Char('/') + kFileName));
         if (candidate.isFile()) {
             return candidate.canonicalFilePath();

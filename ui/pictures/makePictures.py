@@ -403,6 +403,8 @@ def main():
     write("eyedropper.ico", ico_24(eyedropper()))
     write("hand.cur", cur_4(hand(), HAND_HOT_SPOT))
     write("notice.gif", gif_two_colors(render_text(NOTICE, *NOTICE_SIZE), TEXT_GRAY, WHITE))
+    # The icon theme takes PNG: the window icon's own 32 px picture, and larger renderings.
+    write(os.path.join("icons", "corvella-32.png"), png_rgba(window_icon_32()))
     for size in (48, 64, 128, 256):
         write(os.path.join("icons", "corvella-%d.png" % size), png_rgba(theme_icon(size)))
 
