@@ -5,6 +5,7 @@
 
 #include "checkedMath.h"
 #include "corvColor.h"
+#include "errorNumber.h"
 #include "runtimeError.h"
 
 using namespace corvColor;
@@ -18,14 +19,6 @@ void markChannelsUntouched() {
     curBlue = kUntouched;
 }
 
-template <typename Call> std::int32_t errorNumberOf(Call call) {
-    try {
-        call();
-    } catch (const corvella::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 } // namespace
 
 class TestCorvColor : public QObject {

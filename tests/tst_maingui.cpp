@@ -9,6 +9,7 @@
 
 #include "corvColor.h"
 #include "errorReport.h"
+#include "errorNumber.h"
 #include "runtimeError.h"
 #include "windowProbe.h"
 
@@ -31,15 +32,6 @@ public:
         return false;
     }
 };
-
-std::int32_t errorNumberOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const corvella::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 QColor pixel(const QImage& image, int x, int y) {
     return image.pixelColor(x, y);
@@ -115,8 +107,6 @@ private slots:
     void borderOutOfRangeRaises();
     void updateLabelRGB_data();
     void updateLabelRGB();
-    void rgbText_data();
-    void rgbText();
     void renderedWindow();
     void runtimeErrorEndsWithMessage();
 };
@@ -363,20 +353,6 @@ void TestMainGUI::updateLabelRGB() {
     }
     QCOMPARE(readOut()->text(), caption);
     QCOMPARE(errorNumberOf([] { window().updateLabelRGB(10); }), corvella::kSubscriptError);
-}
-
-void TestMainGUI::rgbText_data() {
-    QTest::addColumn<int>("color");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("default seed") << packed(100, 150, 200) << "RGB 100, 150, 200";
-    QTest::newRow("black") << 0 << "RGB 0, 0, 0";
-    QTest::newRow("white") << packed(255, 255, 255) << "RGB 255, 255, 255";
-    QTest::newRow("channels 1, 20, 3") << packed(1, 20, 3) << "RGB 1, 20, 3";
-}
-
-void TestMainGUI::rgbText() {
-    QFETCH(int, color);
-    QTEST(colorText::rgbText(color), "text");
 }
 
 // The window as drawn: palette colors at the box centres, boxes that touch, white margins, the band.

@@ -9,6 +9,7 @@
 #include "generator.h"
 #include "paletteColors.h"
 #include "randomSource.h"
+#include "errorNumber.h"
 #include "runtimeError.h"
 
 using corvPalette::paletteColors;
@@ -53,15 +54,6 @@ std::vector<Paint> generate(int red, int green, int blue, int dL, int dC) {
                                      paints.push_back({box, color, drawsTaken, paletteColors(box)});
                                  });
     return paints;
-}
-
-std::int32_t errorNumberOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const corvella::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
 }
 
 } // namespace
