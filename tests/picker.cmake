@@ -4,13 +4,6 @@
 # tests run on a screen scaled by 2 and on two screens side by side; tests that need one of those
 # set-ups skip elsewhere.
 corvella_add_test(tst_picker SOURCES tst_picker.cpp LIBRARIES colorPicker_impl TIMEOUT 120)
-target_compile_definitions(tst_picker PRIVATE COLORPICKER_LIBRARY_PATH="$<TARGET_FILE:colorPicker>")
-add_dependencies(tst_picker colorPicker)
-
-add_test(NAME tst_picker_hidpi COMMAND tst_picker)
-set_tests_properties(tst_picker_hidpi PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2"
-    TIMEOUT 120)
 
 set(CORVELLA_TWO_SCREENS ${CMAKE_CURRENT_BINARY_DIR}/twoScreens.json)
 file(WRITE ${CORVELLA_TWO_SCREENS} [=[
@@ -22,6 +15,10 @@ file(WRITE ${CORVELLA_TWO_SCREENS} [=[
     ]
 }
 ]=])
+add_test(NAME tst_picker_hidpi COMMAND tst_picker)
+set_tests_properties(tst_picker_hidpi PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2"
+    TIMEOUT 120)
 add_test(NAME tst_picker_twoscreens COMMAND tst_picker)
 set_tests_properties(tst_picker_twoscreens PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${CORVELLA_TWO_SCREENS}"
