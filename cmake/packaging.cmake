@@ -15,4 +15,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # Run-time libraries as dpkg-shlibdeps finds them; xdg-open opens the maker's page.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The package is made from a finished build (make package builds first): cpack never rebuilds.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)
