@@ -56,7 +56,8 @@ private:
     void createBand();
     QFrame* box(std::int32_t Index) const;
     std::int32_t boxColor(std::int16_t Index) const;
-    void regenerateFrom(std::int16_t red, std::int16_t green, std::int16_t blue);
+    void regenerateAround(std::int32_t color);
+    void openMakerPage();
     void takeProposalAsSeed(std::int16_t Index);
     void takeSeedFromDialog();
     QColorDialog& colorDialog();

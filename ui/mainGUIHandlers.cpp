@@ -95,11 +95,21 @@ std::int32_t mainGUI::boxColor(std::int16_t Index) const {
     return packedOf(box(Index)->palette().color(QPalette::Window));
 }
 
-// Reads the slider twice: the first reading is the lightness spread, the second the chroma spread.
-void mainGUI::regenerateFrom(std::int16_t red, std::int16_t green, std::int16_t blue) {
+// New proposals around a packed color. Reads the slider twice: the first reading is the lightness
+// spread, the second the chroma spread.
+void mainGUI::regenerateAround(std::int32_t color) {
+    const double seed = color;
     const std::int16_t dL = sliderValue();
     const std::int16_t dC = sliderValue();
-    GenerateColor(red, green, blue, dL, dC);
+    GenerateColor(redOf(seed), greenOf(seed), blueOf(seed), dL, dC);
+}
+
+// Both the notice and the (hidden) address label open the maker's page. The shell's answer is not
+// needed: a missing browser shows nothing and the program goes on.
+void mainGUI::openMakerPage() {
+    QString url = makerPage::kAddress;
+    std::int32_t showCmd = openURL::kShowMaximized;
+    openURL::launchURL(url, showCmd);
 }
 
 void mainGUI::Form_Click() {
@@ -123,16 +133,14 @@ void mainGUI::sdLightChroma_GotFocus() {
 }
 
 void mainGUI::lbPageScroll_MouseUp(std::int16_t, std::int16_t, float, float) {
-    const double seed = paletteColors(0);
-    regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    regenerateAround(paletteColors(0));
     border(-1);
     updateLabelRGB(-1);
 }
 
 void mainGUI::sdLightChroma_Scroll() {
     border(-1);
-    const double seed = paletteColors(0);
-    regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    regenerateAround(paletteColors(0));
     updateLabelRGB(-1);
 }
 
@@ -147,8 +155,7 @@ void mainGUI::picPalette_DblClick(std::int16_t Index) {
 void mainGUI::takeProposalAsSeed(std::int16_t Index) {
     paletteColors(0) = paletteColors(Index);
     paintBox(0, paletteColors(0));
-    const double seed = paletteColors(Index);
-    regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+    regenerateAround(paletteColors(Index));
     border(-1);
     updateLabelRGB(-1);
 }
@@ -170,7 +177,7 @@ void mainGUI::takeSeedFromDialog() {
         }
         paintBox(0, chosen);
         paletteColors(0) = boxColor(0);
-        regenerateFrom(redOf(boxColor(0)), greenOf(boxColor(0)), blueOf(boxColor(0)));
+        regenerateAround(boxColor(0));
     } catch (const corvella::RuntimeError&) {
     }
 }
@@ -196,29 +203,23 @@ void mainGUI::colorPicker_Click() {
         corvColor::curBlue = pickedBlue;
         paletteColors(0) =
             corvColor::detail::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
-        paintBox(0, corvColor::detail::packedColor(pickedRed, pickedGreen, pickedBlue));
-        regenerateFrom(pickedRed, pickedGreen, pickedBlue);
+        paintBox(0, paletteColors(0));
+        regenerateAround(paletteColors(0)); // the picked bytes, packed
     } else {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Corvella"), QStringLiteral("No color picked."),
                         QMessageBox::Ok, this);
         box.exec();
-        const double seed = paletteColors(0);
-        regenerateFrom(redOf(seed), greenOf(seed), blueOf(seed));
+        regenerateAround(paletteColors(0));
     }
     updateLabelRGB(-1);
 }
 
-// The shell's answer is not needed: a missing browser shows nothing and the program goes on.
 void mainGUI::imageCopyright_Click() {
-    QString url = makerPage::kAddress;
-    std::int32_t showCmd = openURL::kShowMaximized;
-    openURL::launchURL(url, showCmd);
+    openMakerPage();
 }
 
 void mainGUI::lbQuenlotLtd_Click() {
-    QString url = makerPage::kAddress;
-    std::int32_t showCmd = openURL::kShowMaximized;
-    openURL::launchURL(url, showCmd);
+    openMakerPage();
 }
 
 QColorDialog& mainGUI::colorDialog() {
