@@ -19,7 +19,6 @@ function(corvella_add_e2e_test name script)
 endfunction()
 
 corvella_add_e2e_test(e2e_window window.sh)
-corvella_add_e2e_test(e2e_clipboard clipboard.sh)
 
 # Installing and packaging read the build tree and write its install_manifest.txt: one at a time.
 # Generous time limits: in a sanitized build the program starts and exits slowly.
