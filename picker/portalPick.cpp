@@ -124,15 +124,25 @@ private:
             finish(std::nullopt);
             return;
         }
-        // Portals that predate handle_token choose the path themselves; theirs is the one that answers.
+        callAnswered_ = true;
+        // Portals that predate handle_token choose the path themselves; theirs is the one that answers,
+        // and whatever came on the path we derived was not for us.
         const QString handle = reply.value().path();
         if (handle != requestPath_)
             listenOn(handle);
+        else if (early_)
+            onResponse(early_->response, early_->results);
+        early_.reset();
     }
 
     void onResponse(uint response, const QVariantMap& results) {
         if (finished_)
             return;
+        // Qt may hand us the Response before the call's reply; only the reply tells whose path it is.
+        if (!callAnswered_) {
+            early_ = EarlyResponse{response, results};
+            return;
+        }
         if (response == kResponseSuccess) {
             const auto color = colorFromResults(results);
             if (!color)
@@ -164,6 +174,12 @@ private:
     QEventLoop loop_;
     std::unique_ptr<PortalRequest> request_;
     QString requestPath_;
+    bool callAnswered_ = false;
+    struct EarlyResponse {
+        uint response;
+        QVariantMap results;
+    };
+    std::optional<EarlyResponse> early_;
     bool finished_ = false;
     PickOutcome outcome_;
 };

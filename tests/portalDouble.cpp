@@ -1,13 +1,15 @@
 // A stand-in for the desktop portal's Screenshot service on a private bus, for the portal tests.
 //
-// portalDouble ADDRESS [--version N] [--response CODE] [--color R G B] [--refuse | --vanish] [--other-handle]
+// portalDouble ADDRESS [--version N] [--response CODE] [--color R G B] [--refuse | --vanish]
+//              [--answer-first | --other-handle]
 //
 // Owns org.freedesktop.portal.Desktop on the bus at ADDRESS, reports the Screenshot version N (default 2)
 // and answers PickColor with a Response of CODE (default 0), carrying the color R G B if one is given.
-// --refuse fails the call; --vanish replies to it, then dies without answering. --other-handle answers
-// on a Request path of its own instead of the one derived from handle_token (as portals that predate
-// handle_token do), and cancels on the derived one. Prints "ready" once the name is owned and one line
-// per call it receives.
+// --refuse fails the call; --vanish replies to it, then dies without answering. --answer-first sends the
+// Response before the call's reply. --other-handle answers on a Request path of its own instead of the
+// one derived from handle_token (as portals that predate handle_token do), after a cancel on the
+// derived one sent before the reply. Prints "ready" once the name is owned and one line per call it
+// receives.
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -73,15 +75,20 @@ public:
         const QString derived = requests + QLatin1Char('/') + token;
         const bool otherHandle = options_.contains(QLatin1String("--other-handle"));
         other_ = requests + QStringLiteral("/otherHandle");
+        // Signals sent before the reply reach the caller first: the order Qt may deliver them in anyway.
+        if (otherHandle)
+            connection.send(response(derived, 1));
+        const bool answerFirst = options_.contains(QLatin1String("--answer-first"));
+        if (answerFirst)
+            connection.send(answerOn(derived));
         connection.send(
             message.createReply(QVariant::fromValue(QDBusObjectPath(otherHandle ? other_ : derived))));
         if (options_.contains(QLatin1String("--vanish"))) {
             QTimer::singleShot(200, [] { std::_Exit(0); });
         } else if (otherHandle) {
-            connection.send(response(derived, 1));
             connection_ = connection;
             repeat_.start(20);
-        } else {
+        } else if (!answerFirst) {
             connection.send(answerOn(derived));
         }
         return true;

@@ -144,7 +144,10 @@ private slots:
         QTest::addColumn<bool>("asked");     // whether PickColor reached the portal
         const QStringList color{"--color", "0.2", "0.5", "0.999"};
         QTest::newRow("color, rounded") << color << "51 128 255" << QString() << true;
-        // The stand-in cancels on the path derived from the token and answers only on its own.
+        QTest::newRow("answer before the call's reply")
+            << QStringList{"--answer-first"} + color << "51 128 255" << QString() << true;
+        // The stand-in cancels on the path derived from the token, before its reply names another path,
+        // and answers only on that one.
         QTest::newRow("answer on another handle is followed")
             << QStringList{"--other-handle"} + color << "51 128 255" << QString() << true;
         QTest::newRow("cancelled, which is no error")
