@@ -3,7 +3,8 @@
 // both see the same machine load.
 //
 //   startupTimer <runs> <settle ms> <program> [<program> ...]
-// prints one line per program: median and minimum start-up in ms, median peak RSS in KiB.
+// prints one line per program: median and minimum start-up in ms, median peak RSS and anonymous
+// (private) resident memory in KiB.
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -25,14 +26,16 @@ using Clock = std::chrono::steady_clock;
 struct Sample {
     double startupMs;
     long peakKiB;
+    long privateKiB;
 };
 
-long peakResidentKiB(pid_t pid) {
+// One "Name:   1234 kB" field of /proc/<pid>/status, in KiB; -1 where it is missing.
+long statusKiB(pid_t pid, const std::string& field) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
+        if (line.rfind(field + ':', 0) == 0) {
+            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
         }
     }
     return -1;
@@ -67,13 +70,16 @@ Sample runOnce(xcb_connection_t* connection, xcb_window_t root, const char* prog
     const bool mapped = waitForMap(connection, start + std::chrono::seconds(20));
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
-    const long peak = peakResidentKiB(pid);
+    // The rest of the resident set is pages of shared libraries and mapped files, which other
+    // programs on a desktop share.
+    const long peak = statusKiB(pid, "VmHWM");
+    const long anonymous = statusKiB(pid, "RssAnon");
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &none);
     xcb_flush(connection);
-    return {mapped ? ms : -1, peak};
+    return {mapped ? ms : -1, peak, anonymous};
 }
 
 template <typename T> T median(std::vector<T> values) {
@@ -105,12 +111,16 @@ int main(int argc, char* argv[]) {
     for (int p = 3; p < argc; ++p) {
         std::vector<double> times;
         std::vector<long> peaks;
+        std::vector<long> anonymous;
         for (const Sample& sample : samples[static_cast<std::size_t>(p - 3)]) {
             times.push_back(sample.startupMs);
             peaks.push_back(sample.peakKiB);
+            anonymous.push_back(sample.privateKiB);
         }
-        std::printf("%-40s start-up median %7.1f ms (min %7.1f)   peak RSS median %7ld KiB\n", argv[p],
-                    median(times), *std::min_element(times.begin(), times.end()), median(peaks));
+        std::printf("%-40s start-up median %7.1f ms (min %7.1f)   peak RSS median %7ld KiB"
+                    " (anonymous %6ld KiB)\n",
+                    argv[p], median(times), *std::min_element(times.begin(), times.end()), median(peaks),
+                    median(anonymous));
     }
     xcb_disconnect(connection);
     return 0;
