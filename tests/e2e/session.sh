@@ -219,6 +219,16 @@ open_color_dialog() {
     xdotool mousemove --window "$CORVELLA_WINDOW" "${WHITE_MARGIN[@]}"
 }
 
+# Opens the color dialog, types a color into its "HTML:" field and confirms it with Return.
+choose_in_dialog() {
+    open_color_dialog
+    press_keys "$DIALOG" alt+h ctrl+a
+    xdotool type "#$1"
+    wait_for_color_area "$DIALOG" "$1" "$PREVIEW_PIXELS" dialog-typed
+    xdotool key Return
+    wait_for_no_window '^Select Color$'
+}
+
 # ---- the steps -------------------------------------------------------------------------------------
 
 start_session() {
@@ -372,12 +382,7 @@ step_dialog_color() {
     begin_step "dialog color"
     BEFORE=("${SEEN[@]}")
     CHOSEN=$DIALOG_COLOR
-    open_color_dialog
-    press_keys "$DIALOG" alt+h ctrl+a # the "HTML:" field
-    xdotool type "#$CHOSEN"
-    wait_for_color_area "$DIALOG" "$CHOSEN" "$PREVIEW_PIXELS" dialog-typed
-    xdotool key Return
-    wait_for_no_window '^Select Color$'
+    choose_in_dialog "$CHOSEN"
     settle check_dialog_color
     expect_proposals_near "$CHOSEN" || fail "$PROBLEM"
     echo "ok: dialog: #$CHOSEN and Return made it the seed, with new proposals around it"
@@ -399,12 +404,7 @@ step_dialog_black() {
     settle check_hover_seed
     SEED_TEXT=$(readout_text_size)
     CHOSEN=${BEFORE[8]} # black is never a seed: the preset takes its place
-    open_color_dialog
-    press_keys "$DIALOG" alt+h ctrl+a
-    xdotool type "#000000"
-    wait_for_color_area "$DIALOG" 000000 "$PREVIEW_PIXELS" dialog-typed
-    xdotool key Return
-    wait_for_no_window '^Select Color$'
+    choose_in_dialog 000000
     settle check_dialog_color
     echo "ok: dialog: black and Return made the preset $CHOSEN the seed instead"
 }
