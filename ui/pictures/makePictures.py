@@ -1,12 +1,17 @@
-#!/usr/bin/env python3
-"""Draws Corvella's icons, cursor and maker's notice from scratch and writes them next to this script."""
+#!/usr/bin/python3
+"""Draws Corvella's icons, cursor and maker's notice from scratch and writes them next to this script; the
+eyedropper, the cursor and the notice also at twice the size, for screens at scale 2."""
 
 import math
 import os
 import struct
-import zlib
+import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+from PIL import Image, ImageDraw, ImageFont
+
+# Next to this script, or into the folder given as the only argument (to compare with the committed files).
+HERE = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+FLIP = Image.Transpose.FLIP_TOP_BOTTOM
 
 WHITE = (255, 255, 255)
 
@@ -19,7 +24,9 @@ GRID_COLORS = [
 ]
 
 
-# ---------------------------------------------------------------- drawing on RGBA canvases
+# ---------------------------------------------------------------- anti-aliased rounded boxes
+# ImageDraw draws no anti-aliased rounded boxes, and compositing 8-bit layers rounds after every
+# layer, so coverage and blending stay in floating point until the finished picture becomes an image.
 
 def new_canvas(size, color=(0, 0, 0), alpha=0.0):
     return [[[float(color[0]), float(color[1]), float(color[2]), alpha] for _ in range(size)]
@@ -48,9 +55,8 @@ def rounded_box_distance(x, y, box, radius):
 def fill_rounded_box(canvas, box, radius, color, opacity=1.0, softness=1.0):
     """Fills a rounded box, its edge anti-aliased over `softness` pixels."""
     size = len(canvas)
-    reach = softness
-    x0, y0 = max(0, int(box[0] - reach)), max(0, int(box[1] - reach))
-    x1, y1 = min(size, int(math.ceil(box[2] + reach))), min(size, int(math.ceil(box[3] + reach)))
+    x0, y0 = max(0, int(box[0] - softness)), max(0, int(box[1] - softness))
+    x1, y1 = min(size, math.ceil(box[2] + softness)), min(size, math.ceil(box[3] + softness))
     for y in range(y0, y1):
         for x in range(x0, x1):
             distance = rounded_box_distance(x + 0.5, y + 0.5, box, radius)
@@ -58,23 +64,22 @@ def fill_rounded_box(canvas, box, radius, color, opacity=1.0, softness=1.0):
             blend(canvas[y][x], color, coverage * opacity)
 
 
-def to_bytes_rgba(canvas):
-    return [[tuple(int(round(min(255.0, max(0.0, c)))) for c in pixel[:3]) + (int(round(pixel[3] * 255)),)
-             for pixel in row] for row in canvas]
+def to_image(canvas):
+    image = Image.new("RGBA", (len(canvas), len(canvas)))
+    image.putdata([tuple(round(min(255.0, max(0.0, c))) for c in pixel[:3]) + (round(pixel[3] * 255),)
+                   for row in canvas for pixel in row])
+    return image
 
 
 # ---------------------------------------------------------------- the palette grid icon
 
-def grid_cells(left, top, extent, gap):
-    """Pixel-aligned boxes of a 3 x 3 grid filling a square of `extent` pixels, row by row."""
+def draw_grid(canvas, left, top, extent, gap, radius):
+    """A 3 x 3 grid of pixel-aligned squares filling a square of `extent` pixels."""
     cell = (extent - 2 * gap) / 3
     steps = [round(i * (cell + gap)) for i in range(3)]
     span = round(cell)
-    return [(left + sx, top + sy, left + sx + span, top + sy + span) for sy in steps for sx in steps]
-
-
-def draw_grid(canvas, left, top, extent, gap, radius):
-    for box, color in zip(grid_cells(left, top, extent, gap), GRID_COLORS):
+    boxes = [(left + sx, top + sy, left + sx + span, top + sy + span) for sy in steps for sx in steps]
+    for box, color in zip(boxes, GRID_COLORS):
         fill_rounded_box(canvas, box, radius, color)
 
 
@@ -82,7 +87,7 @@ def window_icon_32():
     """The 32 px icon: the grid straight on opaque white, squares 8 px with 2 px gaps."""
     canvas = new_canvas(32, WHITE, 1.0)
     draw_grid(canvas, 2, 2, 28, 2, 1.5)
-    return to_bytes_rgba(canvas)
+    return to_image(canvas)
 
 
 def theme_icon(size):
@@ -102,7 +107,40 @@ def theme_icon(size):
     left = round((tile[0] + tile[2] - extent) / 2)
     top = round((tile[1] + tile[3] - extent) / 2)
     draw_grid(canvas, left, top, extent, round(size * 0.045), size * 0.05)
-    return to_bytes_rgba(canvas)
+    return to_image(canvas)
+
+
+# ---------------------------------------------------------------- outlined pixel drawings
+# The eyedropper and the hand are designed on a 32 px grid; at `scale` each pixel takes the color of the
+# design at its centre, so twice the size is the same drawing with twice the detail.
+
+def grown(mask, reach):
+    """`mask` grown by `reach` pixels, a 4-neighbour step at a time: one step adds no corners, two make a
+    disc of radius 2."""
+    for _ in range(reach):
+        step = mask.copy()
+        for offset in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+            step.paste(255, offset, mask)
+        mask = step
+    return mask
+
+
+def outlined(mode, scale, color_at, outline):
+    """The picture `color_at` (x, y in grid pixels -> color or None) draws at `scale`, outlined one grid
+    pixel wide, on color 0; and its opaque mask."""
+    side = 32 * scale
+    colors, body = Image.new(mode, (side, side)), Image.new("L", (side, side))
+    for y in range(side):
+        for x in range(side):
+            color = color_at((x + 0.5) / scale, (y + 0.5) / scale)
+            if color is not None:
+                colors.putpixel((x, y), color)
+                body.putpixel((x, y), 255)
+    opaque = grown(body, scale)
+    picture = Image.new(mode, (side, side))
+    picture.paste(outline, mask=opaque)
+    picture.paste(colors, mask=body)
+    return picture, opaque
 
 
 # ---------------------------------------------------------------- the eyedropper
@@ -143,24 +181,16 @@ def eyedropper_shade(part, u, v):
     return (54, 106, 182) if v < 1.8 else (36, 74, 138)
 
 
-def eyedropper():
-    """Pixels (RGB or None where transparent) of the eyedropper, tip at bottom left."""
-    tip_x, tip_y = 2.5, 29.5
-    parts = {}
-    for y in range(32):
-        for x in range(32):
-            dx, dy = x + 0.5 - tip_x, y + 0.5 - tip_y
-            u, v = (dx - dy) / math.sqrt(2), (dx + dy) / math.sqrt(2)
-            part = eyedropper_part(u, v)
-            if part:
-                parts[(x, y)] = eyedropper_shade(part, u, v)
-    pixels = [[parts.get((x, y)) for x in range(32)] for y in range(32)]
-    for y in range(32):
-        for x in range(32):
-            if pixels[y][x] is None and any((x + dx, y + dy) in parts
-                                            for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
-                pixels[y][x] = EYEDROPPER_OUTLINE
-    return pixels
+def eyedropper_at(x, y):
+    """The tip is at bottom left; u runs up and right along the axis, v across it."""
+    dx, dy = x - 2.5, y - 29.5
+    u, v = (dx - dy) / math.sqrt(2), (dx + dy) / math.sqrt(2)
+    part = eyedropper_part(u, v)
+    return eyedropper_shade(part, u, v) if part else None
+
+
+def eyedropper(scale=1):
+    return outlined("RGB", scale, eyedropper_at, EYEDROPPER_OUTLINE)
 
 
 # ---------------------------------------------------------------- the hand cursor
@@ -171,114 +201,79 @@ VGA_PALETTE = [
     (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
+BLACK, NAVY, SILVER, BLUE, PAPER_WHITE = 0, 4, 7, 12, 15
 
+# On the fingertip's top row, the second pixel from the left; doubled, it is so at twice the size too.
 HAND_HOT_SPOT = (12, 1)
 
-# K black, W white, S silver, B blue, N navy; dots are transparent.
-HAND = [
-    "................................",
-    "...........KKKK.................",
-    "..........KWWWWK................",
-    "..........KWWWWK................",
-    "..........KWWWWK................",
-    "..........KWWWWK................",
-    "..........KWWWWK................",
-    "..........KWWWWK................",
-    "..........KWWWWKKKK.............",
-    "..........KWWWWKWWWKKKK.........",
-    "..........KWWWWKWWWKWWWK........",
-    "..........KWWWWKWWWKWWWKKKK.....",
-    "..........KWWWWKWWWKWWWKWWWK....",
-    "....KKKK..KWWWWKWWWKWWWKWWWK....",
-    "...KWWWWKKKWWWWSWWWSWWWSWWWK....",
-    "..KWWWWWWWWWWWWWWWWWWWWWWWWK....",
-    "..KWWWWWWWWWWWWWWWWWWWWWWWWK....",
-    "...KWWWWWSSWWWWWWWWWWWWWWWWK....",
-    "....KKKKKWWSWWWWWWWWWWWWWWWK....",
-    "........KWWWWWWWWWWWWWWWWWWK....",
-    "........KWWWWWWWWWWWWWWWWWK.....",
-    ".........KWWWWWWWWWWWWWWWWK.....",
-    ".........KWWWWWWWWWWWWWWWK......",
-    "........KKKKKKKKKKKKKKKKKKK.....",
-    "........KBBBBBBBBBBBBBBBBBK.....",
-    "........KBBBBBBBBBBBBBBBBBK.....",
-    "........KBBBBBBBBBBBBBBBBBK.....",
-    "........KNNNNNNNNNNNNNNNNNK.....",
-    "........KKKKKKKKKKKKKKKKKKK.....",
-    "................................",
-    "................................",
-    "................................",
+
+def box(left, top, right, bottom, radius=0.0):
+    return lambda x, y: rounded_box_distance(x, y, (left, top, right, bottom), radius) <= 0.0
+
+
+def polygon(*corners):
+    """A convex polygon, corners clockwise on screen."""
+    edges = list(zip(corners, corners[1:] + corners[:1]))
+    return lambda x, y: all((x1 - x0) * (y - y0) >= (y1 - y0) * (x - x0) for (x0, y0), (x1, y1) in edges)
+
+
+# The first shape holding a point colors it. Silver creases where the fingers part and across the thumb's
+# root; rounded fingers and thumb, the thumb's root square where it meets the palm; a palm narrowing
+# towards the wrist.
+HAND_SHAPES = [
+    (SILVER, box(15, 14, 16, 15)), (SILVER, box(19, 14, 20, 15)), (SILVER, box(23, 14, 24, 15)),
+    (SILVER, polygon((9, 16.5), (12, 18), (12, 19), (9, 17.5))),
+    (PAPER_WHITE, box(11, 2, 15, 16, 1.5)), (PAPER_WHITE, box(16, 9, 19, 16, 1.5)),
+    (PAPER_WHITE, box(20, 10, 23, 16, 1.5)), (PAPER_WHITE, box(24, 12, 27, 16, 1.5)),
+    (PAPER_WHITE, box(3, 14, 9, 18, 2.0)), (PAPER_WHITE, box(7, 15, 9, 18)),
+    (PAPER_WHITE, polygon((7.5, 15), (27, 15), (27, 19), (24.5, 24), (10.5, 24))),
 ]
 
-HAND_COLORS = {"K": 0, "W": 15, "S": 7, "B": 12, "N": 4}
+# A blue cuff outlined in black, navy at the bottom, over the wrist: (color, left, top, right, bottom).
+CUFF = [(BLACK, 8, 23, 27, 29), (BLUE, 9, 24, 26, 27), (NAVY, 9, 27, 26, 28)]
 
 
-def hand():
-    """Palette indices (None where transparent) of the pointing hand."""
-    return [[HAND_COLORS.get(c) for c in row] for row in HAND]
+def hand(scale=1):
+    """Palette indices of the pointing hand and its opaque mask."""
+    picture, opaque = outlined(
+        "P", scale, lambda x, y: next((color for color, holds in HAND_SHAPES if holds(x, y)), None), BLACK)
+    for color, left, top, right, bottom in CUFF:
+        corners = (left * scale, top * scale, right * scale - 1, bottom * scale - 1)
+        ImageDraw.Draw(picture).rectangle(corners, fill=color)
+        ImageDraw.Draw(opaque).rectangle(corners, fill=255)
+    return picture, opaque
 
 
 # ---------------------------------------------------------------- ICO and CUR files
+# Pillow writes icons with PNG entries and no cursors; Qt reads these bitmap entries, so they are packed
+# here.
 
-def bitmap_header(bit_count, image_bytes, colors_used):
+def icon_file(kind, fields, picture, opaque, table=b""):
+    """An icon (kind 1, `fields` planes and bits) or cursor (kind 2, `fields` the hot spot) holding one
+    square 24-bit or, with a 16-entry `table`, 4-bit picture: bitmap header, color table, color rows and
+    AND mask (1 where transparent), rows bottom first."""
+    side = picture.width
+    bits = 24 if picture.mode == "RGB" else 4
+    colors = picture.transpose(FLIP).tobytes("raw", "BGR" if bits == 24 else "P;4")
+    # Rows of 32 and 64 pixels fill whole 4-byte words, as bitmap rows must.
+    mask = opaque.point(lambda v: 0 if v else 255, "1").transpose(FLIP).tobytes()
     # The height counts the color rows and the mask rows together.
-    return struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, bit_count, 0, image_bytes, 0, 0, colors_used, 0)
+    image = (struct.pack("<IiiHHIIiiII", 40, side, 2 * side, 1, bits, 0, len(colors) + len(mask), 0, 0,
+                         len(table) // 4, 0) + table + colors + mask)
+    entry = struct.pack("<BBBBHHII", side, side, len(table) // 4, 0, *fields, len(image), 6 + 16)
+    return struct.pack("<HHH", 0, kind, 1) + entry + image
 
 
-def and_mask(opaque):
-    """1 bit per pixel, bottom row first, 1 where transparent; 32 px rows fill 4 bytes exactly."""
-    out = bytearray()
-    for row in reversed(opaque):
-        bits = 0
-        for flag in row:
-            bits = (bits << 1) | (0 if flag else 1)
-        out += struct.pack(">I", bits)
-    return bytes(out)
+def ico_24(picture, opaque):
+    """A 24-bit icon, black where transparent: Qt ignores the mask of 24-bit icons, and the program
+    rebuilds it from black."""
+    return icon_file(1, (1, 24), picture, opaque)
 
 
-def icon_file(kind, entry_fields, image):
-    """An icon (kind 1) or cursor (kind 2) file holding one 32 x 32 image."""
-    header = struct.pack("<HHH", 0, kind, 1)
-    entry = struct.pack("<BBBBHHII", 32, 32, entry_fields[0], 0, entry_fields[1], entry_fields[2],
-                        len(image), 6 + 16)
-    return header + entry + image
-
-
-def ico_24(rgb_rows):
-    """A 24-bit icon from rows of RGB tuples (None where transparent)."""
-    xor = bytearray()
-    for row in reversed(rgb_rows):
-        for pixel in row:
-            r, g, b = pixel if pixel else (0, 0, 0)
-            xor += bytes((b, g, r))
-    mask = and_mask([[pixel is not None for pixel in row] for row in rgb_rows])
-    image = bitmap_header(24, len(xor) + len(mask), 0) + bytes(xor) + mask
-    return icon_file(1, (0, 1, 24), image)
-
-
-def cur_4(index_rows, hot_spot):
-    """A 16-color cursor from rows of VGA palette indices (None where transparent)."""
+def cur_4(picture, opaque, hot_spot):
+    """A 16-color cursor from VGA palette indices."""
     table = b"".join(bytes((b, g, r, 0)) for r, g, b in VGA_PALETTE)
-    xor = bytearray()
-    for row in reversed(index_rows):
-        for left, right in zip(row[0::2], row[1::2]):
-            xor.append(((left or 0) << 4) | (right or 0))
-    mask = and_mask([[index is not None for index in row] for row in index_rows])
-    image = bitmap_header(4, len(xor) + len(mask), 16) + table + bytes(xor) + mask
-    return icon_file(2, (16, hot_spot[0], hot_spot[1]), image)
-
-
-# ---------------------------------------------------------------- PNG
-
-def png_chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-
-def png_rgba(rows):
-    raw = b"".join(b"\x00" + bytes(channel for pixel in row for channel in pixel) for row in rows)
-    header = struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header)
-            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+    return icon_file(2, hot_spot, picture, opaque, table)
 
 
 # ---------------------------------------------------------------- the notice: pixel font and GIF
@@ -304,109 +299,104 @@ FONT = {
 NOTICE = "© 2026 Quenlot Ltd."
 NOTICE_SIZE = (103, 9)
 TEXT_GRAY = (102, 102, 102)
+INK, PAPER = 0, 1
+# Larger, a scalable font: at 19 px its caps are 14 px high, like the pixel font's 7 doubled.
+NOTICE_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 
 
-def render_text(text, width, height):
-    """Palette indices: 0 for ink, 1 for the background; the line is centred, one pixel column between
-    glyphs."""
-    glyphs = [FONT[c] for c in text]
-    text_width = sum(len(g[0]) for g in glyphs) + len(glyphs) - 1
-    x = (width - text_width) // 2
-    top = (height - 7) // 2
-    pixels = [[1] * width for _ in range(height)]
+def notice(scale=1):
+    """The line centred in two colors, caps 7 px high at scale 1 with a clear row above and below: in the
+    pixel font with one pixel column between glyphs, and larger in the scalable font without
+    anti-aliasing, its baseline a pixel higher to keep the Q's tail off the edge."""
+    width, height = NOTICE_SIZE[0] * scale, NOTICE_SIZE[1] * scale
+    picture = Image.new("P", (width, height), PAPER)
+    draw = ImageDraw.Draw(picture)
+    if scale > 1:
+        draw.fontmode = "1"
+        font = ImageFont.truetype(NOTICE_FONT, round(9.5 * scale))
+        draw.text((width // 2, 8 * scale - 1), NOTICE, INK, font, "ms")
+        return picture
+    glyphs = [FONT[c] for c in NOTICE]
+    x = (width - (sum(len(g[0]) + 1 for g in glyphs) - 1)) // 2
     for glyph in glyphs:
-        for dy, line in enumerate(glyph):
-            for dx, c in enumerate(line):
-                if c == "#":
-                    pixels[top + dy][x + dx] = 0
+        ink = [(x + dx, 1 + dy) for dy, row in enumerate(glyph) for dx, c in enumerate(row) if c == "#"]
+        draw.point(ink, INK)
         x += len(glyph[0]) + 1
-    return pixels
+    return picture
 
 
-def lzw_codes(indices, min_code_size):
-    """GIF LZW: yields (code, bit width) pairs, starting with a clear code and ending with end-of-info."""
+def lzw_bytes(indices, min_code_size):
+    """GIF LZW data: the code size, then sub-blocks of up to 255 bytes holding the codes least significant
+    bit first, from a clear code to the end-of-information code."""
     clear, end = 1 << min_code_size, (1 << min_code_size) + 1
 
     def fresh():
-        return {(i,): i for i in range(clear)}, end + 1, min_code_size + 1
+        return {(i,): i for i in range(clear)}, min_code_size + 1
 
-    table, next_code, width = fresh()
-    yield clear, width
-    phrase = ()
+    table, width = fresh()
+    codes, phrase = [(clear, width)], ()
     for index in indices:
         if phrase + (index,) in table:
             phrase += (index,)
             continue
-        yield table[phrase], width
-        if next_code < 4096:
-            table[phrase + (index,)] = next_code
-            next_code += 1
-            # The decoder learns each entry one code later, so it widens after reading the next code.
-            if next_code > (1 << width) and width < 12:
-                width += 1
+        codes.append((table[phrase], width))
+        next_code = len(table) + 2  # after the clear and end codes
+        if next_code == 4096:
+            codes.append((clear, width))
+            table, width = fresh()
         else:
-            yield clear, width
-            table, next_code, width = fresh()
+            table[phrase + (index,)] = next_code
+            # The decoder learns each entry one code later, so it widens after reading the next code.
+            if next_code == 1 << width:
+                width += 1
         phrase = (index,)
     if phrase:
-        yield table[phrase], width
+        codes.append((table[phrase], width))
         # The decoder still adds an entry for this last code and may widen before reading the end code.
-        if next_code == (1 << width) and width < 12:
+        if len(table) + 2 == 1 << width and width < 12:
             width += 1
-    yield end, width
+    codes.append((end, width))
+    stream, filled = 0, 0
+    for code, bits in codes:
+        stream |= code << filled
+        filled += bits
+    packed = stream.to_bytes((filled + 7) // 8, "little")
+    return (bytes((min_code_size,)) + b"".join(bytes((len(packed[i:i + 255]),)) + packed[i:i + 255]
+                                               for i in range(0, len(packed), 255)) + b"\x00")
 
 
-def lzw_bytes(indices, min_code_size):
-    """Packs the codes least significant bit first and cuts them into sub-blocks of up to 255 bytes."""
-    packed, buffer, filled = bytearray(), 0, 0
-    for code, width in lzw_codes(indices, min_code_size):
-        buffer |= code << filled
-        filled += width
-        while filled >= 8:
-            packed.append(buffer & 0xFF)
-            buffer >>= 8
-            filled -= 8
-    if filled:
-        packed.append(buffer & 0xFF)
-    chunks = [packed[i:i + 255] for i in range(0, len(packed), 255)]
-    blocks = b"".join(bytes((len(chunk),)) + chunk for chunk in chunks)
-    return bytes((min_code_size,)) + blocks + b"\x00"
-
-
-def gif_two_colors(pixels, ink, paper):
-    """A GIF89a with a two-entry global table (ink, paper) whose paper entry is transparent."""
-    width, height = len(pixels[0]), len(pixels)
+def gif_two_colors(picture, ink, paper):
+    """A GIF89a with a two-entry global table (ink, paper) whose paper entry is transparent. Pillow would
+    pad the table to four entries and code with 8-bit roots, so the file is put together here."""
+    width, height = picture.size
     # Global table present, 8 bits per primary in the source, table of 2 ** (0 + 1) entries.
     screen = b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF0, 1, 0)
-    table = bytes(ink) + bytes(paper)
-    control = b"\x21\xf9\x04" + struct.pack("<BHB", 0x01, 0, 1) + b"\x00"
+    control = b"\x21\xf9\x04" + struct.pack("<BHB", 0x01, 0, PAPER) + b"\x00"
     descriptor = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0)
-    data = lzw_bytes([index for row in pixels for index in row], 2)
-    return screen + table + control + descriptor + data + b"\x3b"
+    return (screen + bytes(ink) + bytes(paper) + control + descriptor + lzw_bytes(picture.tobytes(), 2)
+            + b"\x3b")
 
 
 # ---------------------------------------------------------------- writing
 
 def write(name, data):
-    path = os.path.join(HERE, name)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as out:
+    with open(os.path.join(HERE, name), "wb") as out:
         out.write(data)
 
 
-def opaque_rgb(rows):
-    return [[pixel[:3] for pixel in row] for row in rows]
-
-
 def main():
-    write("corvella.ico", ico_24(opaque_rgb(window_icon_32())))
-    write("eyedropper.ico", ico_24(eyedropper()))
-    write("hand.cur", cur_4(hand(), HAND_HOT_SPOT))
-    write("notice.gif", gif_two_colors(render_text(NOTICE, *NOTICE_SIZE), TEXT_GRAY, WHITE))
+    window_icon = window_icon_32()
+    write("corvella.ico", ico_24(window_icon.convert("RGB"), window_icon.getchannel("A")))
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        write("eyedropper%s.ico" % suffix, ico_24(*eyedropper(scale)))
+        hot_spot = (HAND_HOT_SPOT[0] * scale, HAND_HOT_SPOT[1] * scale)
+        write("hand%s.cur" % suffix, cur_4(*hand(scale), hot_spot))
+        write("notice%s.gif" % suffix, gif_two_colors(notice(scale), TEXT_GRAY, WHITE))
     # The icon theme takes PNG: the window icon's own 32 px picture, and larger renderings.
-    write(os.path.join("icons", "corvella-32.png"), png_rgba(window_icon_32()))
+    os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
+    window_icon.save(os.path.join(HERE, "icons", "corvella-32.png"), optimize=True)
     for size in (48, 64, 128, 256):
-        write(os.path.join("icons", "corvella-%d.png" % size), png_rgba(theme_icon(size)))
+        theme_icon(size).save(os.path.join(HERE, "icons", "corvella-%d.png" % size), optimize=True)
 
 
 if __name__ == "__main__":
