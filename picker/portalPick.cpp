@@ -10,12 +10,14 @@
 #include <QDBusVariant>
 #include <QEventLoop>
 #include <QRandomGenerator>
+#include <QTimer>
 
-#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
+#include "inputBlock.h"
 #include "noPickReason.h"
 #include "portalRequest.h"
 
@@ -54,23 +56,36 @@ std::optional<unsigned> screenshotVersion(const QDBusConnection& bus) {
     return version.toUInt();
 }
 
+// One channel as a byte, or empty with the reason (which channel, which value) on standard error.
+std::optional<std::uint8_t> channelByte(const char* name, double value) {
+    const auto byte = portalChannelToByte(value);
+    if (!byte) {
+        reportNoPick(QStringLiteral("the desktop portal answered %1 %2, not a number from 0 to 1")
+                         .arg(QLatin1String(name))
+                         .arg(value));
+    }
+    return byte;
+}
+
+// The color of a successful Response, or empty with the reason on standard error.
 std::optional<PickedColor> colorFromResults(const QVariantMap& results) {
     const QVariant color = results.value(QStringLiteral("color"));
-    if (color.metaType() != QMetaType::fromType<QDBusArgument>())
-        return std::nullopt;
     const auto argument = qvariant_cast<QDBusArgument>(color);
-    if (argument.currentSignature() != QLatin1String("(ddd)"))
+    if (color.metaType() != QMetaType::fromType<QDBusArgument>() ||
+        argument.currentSignature() != QLatin1String("(ddd)")) {
+        reportNoPick(QStringLiteral("the desktop portal answered without a usable color"));
         return std::nullopt;
+    }
     double red = 0.0;
     double green = 0.0;
     double blue = 0.0;
     argument.beginStructure();
     argument >> red >> green >> blue;
     argument.endStructure();
-    const auto redByte = portalChannelToByte(red);
-    const auto greenByte = portalChannelToByte(green);
-    const auto blueByte = portalChannelToByte(blue);
-    if (!redByte || !greenByte || !blueByte)
+    const auto redByte = channelByte("red", red);
+    const auto greenByte = redByte ? channelByte("green", green) : std::nullopt;
+    const auto blueByte = greenByte ? channelByte("blue", blue) : std::nullopt;
+    if (!blueByte)
         return std::nullopt;
     return PickedColor{*redByte, *greenByte, *blueByte};
 }
@@ -78,8 +93,27 @@ std::optional<PickedColor> colorFromResults(const QVariantMap& results) {
 // One PickColor request, from the call to the Response that ends it.
 class PortalPick {
 public:
-    explicit PortalPick(const QDBusConnection& bus)
-        : bus_(bus) {}
+    PortalPick(const QDBusConnection& bus, std::chrono::milliseconds responseBound)
+        : bus_(bus) {
+        // A portal that accepted the request but never answers (stalled, or answering on a path or with
+        // a signature that is not ours) must not keep the pick open for good.
+        silence_.setSingleShot(true);
+        silence_.setInterval(responseBound);
+        QObject::connect(&silence_, &QTimer::timeout, &loop_, [this] {
+            reportNoPick(QStringLiteral("the desktop portal did not answer within %1 s")
+                             .arg(double(silence_.interval()) / 1000.0));
+            cancel();
+        });
+    }
+
+    // Ends the pick without a color, as the portal's own cancel would, and closes the request so that
+    // the desktop's picker goes away too.
+    void cancel() {
+        if (finished_)
+            return;
+        closeRequest();
+        finish(std::nullopt);
+    }
 
     PickOutcome run() {
         const QString token = newHandleToken();
@@ -125,6 +159,7 @@ private:
             return;
         }
         callAnswered_ = true;
+        silence_.start();
         // Portals that predate handle_token choose the path themselves; theirs is the one that answers,
         // and whatever came on the path we derived was not for us.
         const QString handle = reply.value().path();
@@ -144,10 +179,7 @@ private:
             return;
         }
         if (response == kResponseSuccess) {
-            const auto color = colorFromResults(results);
-            if (!color)
-                reportNoPick(QStringLiteral("the desktop portal answered without a usable color"));
-            finish(color);
+            finish(colorFromResults(results));
         } else if (response == kResponseCancelled) {
             finish(std::nullopt);
         } else {
@@ -172,6 +204,7 @@ private:
 
     QDBusConnection bus_;
     QEventLoop loop_;
+    QTimer silence_;
     std::unique_ptr<PortalRequest> request_;
     QString requestPath_;
     bool callAnswered_ = false;
@@ -186,12 +219,18 @@ private:
 
 } // namespace
 
-PickOutcome pickWithPortal(const QDBusConnection& bus) {
+PickOutcome pickWithPortal(const QDBusConnection& bus, std::chrono::milliseconds responseBound) {
     if (!bus.isConnected()) {
         reportNoPick(QStringLiteral("no D-Bus session bus to reach the desktop portal (%1)")
                          .arg(bus.lastError().message()));
         return std::nullopt;
     }
+    // The host's windows wait for the pick, as they do under the screen overlay; Escape in them cancels.
+    PortalPick* pending = nullptr;
+    const InputBlock block([&pending] {
+        if (pending)
+            pending->cancel();
+    });
     const auto version = screenshotVersion(bus);
     if (!version)
         return std::nullopt;
@@ -200,15 +239,17 @@ PickOutcome pickWithPortal(const QDBusConnection& bus) {
                          .arg(*version));
         return std::nullopt;
     }
-    return PortalPick(bus).run();
+    PortalPick pick(bus, responseBound);
+    pending = &pick;
+    return pick.run();
 }
 
 std::optional<std::uint8_t> portalChannelToByte(double value) {
-    if (std::isnan(value))
+    // Written so that NaN, which compares false with everything, is refused as well.
+    if (!(value >= 0.0 && value <= 1.0))
         return std::nullopt;
     // Rounded, not truncated: 0.999 is meant as 255, and 0.5 lands on 127.5, which goes to even 128.
-    const double scaled = std::nearbyint(value * 255.0);
-    return static_cast<std::uint8_t>(std::clamp(scaled, 0.0, 255.0));
+    return static_cast<std::uint8_t>(std::nearbyint(value * 255.0));
 }
 
 QString portalRequestPath(const QString& uniqueBusName, const QString& token) {

@@ -46,7 +46,9 @@ PickColorFunction pickColorFunction(QString& whyNot) {
     }
     pickColor = reinterpret_cast<PickColorFunction>(library.resolve("PickColor"));
     if (pickColor == nullptr) {
-        whyNot = library.errorString();
+        whyNot =
+            QCoreApplication::translate("pickerLibrary", "%1 was found, but it does not provide PickColor.")
+                .arg(path);
         library.unload();
     }
     return pickColor; // a library that served stays loaded: QLibrary does not unload on destruction
