@@ -33,6 +33,9 @@ bool labToRgb(double lightness, double a, double b);
 namespace detail {
 // (green * 256 + red) + blue * 65536 in 32-bit arithmetic that raises the overflow error.
 std::int32_t packedColor(std::int32_t red, std::int32_t green, std::int32_t blue);
+
+// The unrounded L* of channels 0 to 255; unlike rgbToLab it writes nothing.
+double lightnessOf(std::int16_t red, std::int16_t green, std::int16_t blue);
 } // namespace detail
 
 } // namespace corvColor

@@ -105,18 +105,29 @@ bool inChannelRange(std::int16_t channel) {
     return channel >= 0 && channel <= 255;
 }
 
-} // namespace
-
-void rgbToLab(std::int16_t red, std::int16_t green, std::int16_t blue) {
+// L*, a*, b* of channels 0 to 255, unrounded.
+Triple labOf(std::int16_t red, std::int16_t green, std::int16_t blue) {
     const Triple xyz = toXyz(linearPercent(red), linearPercent(green), linearPercent(blue));
     const double fx = labF(xyz.first / kWhiteX);
     const double fy = labF(xyz.second / kWhiteY);
     const double fz = labF(xyz.third / kWhiteZ);
-
-    labL = corvella::toInt16(fy * kLightnessScale - kLightnessOffset);
-    labA = corvella::toInt16((fx - fy) * kAScale);
-    labB = corvella::toInt16((fy - fz) * kBScale);
+    return {fy * kLightnessScale - kLightnessOffset, (fx - fy) * kAScale, (fy - fz) * kBScale};
 }
+
+} // namespace
+
+void rgbToLab(std::int16_t red, std::int16_t green, std::int16_t blue) {
+    const Triple lab = labOf(red, green, blue);
+    labL = corvella::toInt16(lab.first);
+    labA = corvella::toInt16(lab.second);
+    labB = corvella::toInt16(lab.third);
+}
+
+namespace detail {
+double lightnessOf(std::int16_t red, std::int16_t green, std::int16_t blue) {
+    return labOf(red, green, blue).first;
+}
+} // namespace detail
 
 bool labToRgb(double lightness, double a, double b) {
     const double fy = (lightness + kLightnessOffset) / kLightnessScale;

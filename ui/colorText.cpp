@@ -25,4 +25,18 @@ QString hexText(std::int32_t color) {
            twoHexDigits(corvColor::redOf(packed));
 }
 
+QString webHexText(std::int32_t color) {
+    const double packed = color;
+    return QStringLiteral("#") + twoHexDigits(corvColor::redOf(packed)) +
+           twoHexDigits(corvColor::greenOf(packed)) + twoHexDigits(corvColor::blueOf(packed));
+}
+
+QString cssText(std::int32_t color) {
+    const double packed = color;
+    return QStringLiteral("rgb(%1, %2, %3)")
+        .arg(corvColor::redOf(packed))
+        .arg(corvColor::greenOf(packed))
+        .arg(corvColor::blueOf(packed));
+}
+
 } // namespace colorText

@@ -40,6 +40,15 @@ constexpr std::array<Twips, 9> kBoxes{{
     {2310, 2310, kBoxSide, kBoxSide},
 }};
 
+// A box's place in the grid, counted from the top-left box; -1 for an index that is not a box.
+constexpr std::int32_t kGridOrigin = 210;
+constexpr int columnOf(std::size_t k) {
+    return k < kBoxes.size() ? (kBoxes[k].left - kGridOrigin) / kBoxSide : -1;
+}
+constexpr int rowOf(std::size_t k) {
+    return k < kBoxes.size() ? (kBoxes[k].top - kGridOrigin) / kBoxSide : -1;
+}
+
 // The band runs past the right and bottom edges; the window clips it. The eyedropper starts three
 // pixels left of the client area and the read-out ends two pixels below it, clipped likewise.
 constexpr Twips kShape1{0, 3570, 3735, 1290};

@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QSlider>
 #include <QStyle>
 
+#include "accessibility.h"
 #include "errorReport.h"
 #include "layout.h"
 #include "makerPage.h"
@@ -52,13 +54,23 @@ QLabel* pictureLabel(QWidget* parent, const QPixmap& picture, const QCursor& cur
     return label;
 }
 
+// A picture of the resources in the form drawn for the screen: at twice the size (name@2x) where the
+// device pixel ratio is above 1, so that it stays crisp at scale 2.
+QPixmap picture(const QString& name, const QString& extension, qreal ratio) {
+    if (ratio <= 1)
+        return QPixmap(QStringLiteral(":/pictures/%1.%2").arg(name, extension));
+    QPixmap twice(QStringLiteral(":/pictures/%1@2x.%2").arg(name, extension));
+    twice.setDevicePixelRatio(2);
+    return twice;
+}
+
 // Qt reads the transparency mask of 1-, 4- and 8-bit icons only. The eyedropper is a 24-bit icon that is
 // black wherever its mask is transparent, and its drawing uses no pure black, so the mask is rebuilt
 // from that color.
-QPixmap eyedropperPicture() {
-    QPixmap picture(QStringLiteral(":/pictures/eyedropper.ico"));
-    picture.setMask(picture.createMaskFromColor(Qt::black));
-    return picture;
+QPixmap eyedropperPicture(qreal ratio) {
+    QPixmap eyedropper = picture(QStringLiteral("eyedropper"), QStringLiteral("ico"), ratio);
+    eyedropper.setMask(eyedropper.createMaskFromColor(Qt::black));
+    return eyedropper;
 }
 
 // Mouse arguments as the handlers take them: buttons 1 left, 2 right, 4 middle; shift state 1 Shift,
@@ -95,6 +107,7 @@ mainGUI::mainGUI()
     setColor(this, QPalette::Window, kWhite);
     setFixedSize(layout::toPixels(layout::kClientArea).size());
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
+    accessibility::exposeControls();
     createControls();
     Form_Load();
 }
@@ -129,7 +142,10 @@ void mainGUI::createPalette() {
 }
 
 void mainGUI::createBand() {
-    const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.cur")), kHandHotSpotX, kHandHotSpotY);
+    const qreal ratio = devicePixelRatioF();
+    // The hot spot is in device-independent pixels, whatever the picture's size.
+    const QCursor hand(picture(QStringLiteral("hand"), QStringLiteral("cur"), ratio), kHandHotSpotX,
+                       kHandHotSpotY);
 
     Shape1 = new QWidget(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
@@ -152,7 +168,7 @@ void mainGUI::createBand() {
     sdLightChroma->setStyle(style);
     sdLightChroma->setAccessibleName(tr("Lightness and chroma spread"));
 
-    colorPicker = pictureLabel(this, eyedropperPicture(), hand);
+    colorPicker = pictureLabel(this, eyedropperPicture(ratio), hand);
     colorPicker->setObjectName(QStringLiteral("colorPicker"));
     colorPicker->setGeometry(layout::toPixels(layout::kColorPicker));
     colorPicker->setAccessibleName(tr("Pick a color from the screen"));
@@ -172,10 +188,12 @@ void mainGUI::createBand() {
     lbRGB->setGeometry(layout::toPixels(layout::kLbRGB));
     setColor(lbRGB, QPalette::WindowText, lbRGB->palette().color(QPalette::ButtonText));
 
-    imageCopyright =
-        pictureLabel(this, QPixmap(QStringLiteral(":/pictures/notice.gif")), QCursor(Qt::WhatsThisCursor));
+    imageCopyright = pictureLabel(this, picture(QStringLiteral("notice"), QStringLiteral("gif"), ratio),
+                                  QCursor(Qt::WhatsThisCursor));
     imageCopyright->setObjectName(QStringLiteral("imageCopyright"));
     imageCopyright->setGeometry(layout::toPixels(layout::kImageCopyright));
+    imageCopyright->setAccessibleName(QStringLiteral("© 2026 Quenlot Ltd."));
+    imageCopyright->setAccessibleDescription(makerPage::kAddress);
 
     lbQuenlotLtd = new QLabel(makerPage::kAddress, this);
     lbQuenlotLtd->setObjectName(QStringLiteral("lbQuenlotLtd"));
@@ -254,6 +272,7 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
         return true;
     }
     case QEvent::MouseButtonPress:
+        showFocusByKeys(false);
         if (isLeftButton(event)) {
             pressedControl = picPalette[static_cast<std::size_t>(Index)];
         }
@@ -269,6 +288,33 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
             errorReport::runGuarded([&] { picPalette_DblClick(Index); });
         }
         return true;
+    case QEvent::ContextMenu: {
+        // From the right button at the pointer; from the Menu key at the box.
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        const QFrame* target = picPalette[static_cast<std::size_t>(Index)];
+        showCopyMenu(Index, menuEvent->reason() == QContextMenuEvent::Mouse
+                                ? menuEvent->globalPos()
+                                : target->mapToGlobal(target->rect().center()));
+        return true;
+    }
+    case QEvent::KeyPress:
+        return routeKey(Index, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            showFocusByKeys(true);
+        } else if (reason == Qt::MouseFocusReason || reason == Qt::OtherFocusReason) {
+            showFocusByKeys(false); // a click, or the slider handing the focus on after one
+        }
+        picPalette[static_cast<std::size_t>(Index)]->update();
+        return false;
+    }
+    case QEvent::FocusOut:
+        picPalette[static_cast<std::size_t>(Index)]->update();
+        return false;
+    case QEvent::Paint:
+        paintPaletteBox(Index);
+        return true;
     default:
         return false;
     }
@@ -279,6 +325,7 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
 bool mainGUI::routeLabelEvent(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+        showFocusByKeys(false);
         if (isLeftButton(event)) {
             pressedControl = watched;
         }
@@ -314,7 +361,24 @@ void mainGUI::routeClick(QObject* watched) {
     }
 }
 
+// Queued, so that the assistive technology's call returns before a dialog or a pick blocks.
+void mainGUI::pressControl(QWidget* control) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, control] {
+            for (std::size_t k = 0; k < picPalette.size(); ++k) {
+                if (control == picPalette[k])
+                    errorReport::runGuarded([&] { picPalette_Click(static_cast<std::int16_t>(k)); });
+            }
+            if (control == lbPageScroll)
+                errorReport::runGuarded([this] { lbPageScroll_MouseUp(1, 0, 0, 0); });
+            routeClick(control);
+        },
+        Qt::QueuedConnection);
+}
+
 void mainGUI::mousePressEvent(QMouseEvent* event) {
+    showFocusByKeys(false);
     if (event->button() == Qt::LeftButton) {
         pressedControl = this;
     }

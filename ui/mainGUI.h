@@ -8,6 +8,7 @@
 
 class QColorDialog;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QSlider;
 
@@ -28,6 +29,8 @@ public:
     void paintBox(std::int16_t Index, std::int32_t color);
     // The spread slider's position, read as a 16-bit integer.
     std::int16_t sliderValue() const;
+    // What an assistive technology's press does: the click that the control's handler answers.
+    void pressControl(QWidget* control);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override; // routes control events to handlers
@@ -65,6 +68,11 @@ private:
     bool routeLabelEvent(QObject* watched, QEvent* event);
     bool isClick(QObject* watched, QEvent* event);
     void routeClick(QObject* watched);
+    bool routeKey(std::int16_t Index, QKeyEvent* event);
+    void moveFocusInGrid(std::int16_t Index, int columns, int rows);
+    void showFocusByKeys(bool shown);
+    void paintPaletteBox(std::int16_t Index);
+    void showCopyMenu(std::int16_t Index, QPoint globalPosition);
 
     std::array<QFrame*, 9> picPalette{};
     QWidget* Shape1 = nullptr;
@@ -77,4 +85,5 @@ private:
     QColorDialog* CommonDialog1 = nullptr; // created on first use: most sessions never open it
 
     QObject* pressedControl = nullptr; // where the left button went down, until a click completes
+    bool focusShownByKeys = false;     // the focused box shows its focus rectangle
 };

@@ -77,7 +77,7 @@ void mainGUI::paintBox(std::int16_t Index, std::int32_t color) {
     palette.setColor(QPalette::Window, colorOf(color));
     target->setPalette(palette);
     target->setAccessibleDescription(colorText::rgbText(color) + QStringLiteral(", ") +
-                                     colorText::hexText(color));
+                                     colorText::webHexText(color));
 }
 
 std::int16_t mainGUI::sliderValue() const {
