@@ -47,8 +47,10 @@ void fillWithButtonFace(QWidget* widget) {
     setColor(widget, QPalette::Window, widget->palette().color(QPalette::Button));
 }
 
-QLabel* pictureLabel(QWidget* parent, const QPixmap& picture, const QCursor& cursor) {
+// Named before anything else: the name decides how assistive technologies see the control.
+QLabel* pictureLabel(QWidget* parent, const QString& name, const QPixmap& picture, const QCursor& cursor) {
     auto* label = new QLabel(parent);
+    label->setObjectName(name);
     label->setPixmap(picture);
     label->setCursor(cursor);
     return label;
@@ -168,13 +170,14 @@ void mainGUI::createBand() {
     sdLightChroma->setStyle(style);
     sdLightChroma->setAccessibleName(tr("Lightness and chroma spread"));
 
-    colorPicker = pictureLabel(this, eyedropperPicture(ratio), hand);
-    colorPicker->setObjectName(QStringLiteral("colorPicker"));
+    colorPicker = pictureLabel(this, QStringLiteral("colorPicker"), eyedropperPicture(ratio), hand);
     colorPicker->setGeometry(layout::toPixels(layout::kColorPicker));
     colorPicker->setAccessibleName(tr("Pick a color from the screen"));
 
-    lbPageScroll = new QLabel(QStringLiteral(">"), this);
+    lbPageScroll = new QLabel(this);
+    // Named before its text is set: the name decides how assistive technologies see it.
     lbPageScroll->setObjectName(QStringLiteral("lbPageScroll"));
+    lbPageScroll->setText(QStringLiteral(">"));
     lbPageScroll->setGeometry(layout::toPixels(layout::kLbPageScroll));
     lbPageScroll->setAlignment(Qt::AlignCenter);
     lbPageScroll->setFont(sansSerif(12, QFont::Bold));
@@ -188,9 +191,9 @@ void mainGUI::createBand() {
     lbRGB->setGeometry(layout::toPixels(layout::kLbRGB));
     setColor(lbRGB, QPalette::WindowText, lbRGB->palette().color(QPalette::ButtonText));
 
-    imageCopyright = pictureLabel(this, picture(QStringLiteral("notice"), QStringLiteral("gif"), ratio),
+    imageCopyright = pictureLabel(this, QStringLiteral("imageCopyright"),
+                                  picture(QStringLiteral("notice"), QStringLiteral("gif"), ratio),
                                   QCursor(Qt::WhatsThisCursor));
-    imageCopyright->setObjectName(QStringLiteral("imageCopyright"));
     imageCopyright->setGeometry(layout::toPixels(layout::kImageCopyright));
     imageCopyright->setAccessibleName(QStringLiteral("© 2026 Quenlot Ltd."));
     imageCopyright->setAccessibleDescription(makerPage::kAddress);
