@@ -1,17 +1,19 @@
-// Times a program from exec to its first window being mapped on the X display, and reads its peak
-// resident memory once the window has been shown for a moment. Alternates the programs given, so that
-// both see the same machine load.
+// Times a program from exec to its first window being mapped on the X display and to that window's first
+// frame, and reads its peak resident memory once the window has been shown for a moment. Alternates the
+// programs given, so that both see the same machine load.
 //
 //   startupTimer <runs> <settle ms> <program> [<program> ...]
-// prints one line per program: median and minimum start-up in ms, median peak RSS and anonymous
-// (private) resident memory in KiB.
+// prints one line per program: median and minimum start-up (mapped, first frame) in ms, median peak RSS
+// and anonymous (private) resident memory in KiB.
 #include <xcb/xcb.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
@@ -25,6 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Sample {
     double startupMs;
+    double frameMs;
     long peakKiB;
     long privateKiB;
 };
@@ -41,16 +44,39 @@ long statusKiB(pid_t pid, const std::string& field) {
     return -1;
 }
 
-bool waitForMap(xcb_connection_t* connection, Clock::time_point deadline) {
+// The first window mapped, or none when the deadline passes.
+xcb_window_t waitForMap(xcb_connection_t* connection, Clock::time_point deadline) {
     while (Clock::now() < deadline) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             const bool mapped = (event->response_type & 0x7F) == XCB_MAP_NOTIFY;
+            const xcb_window_t window = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
             std::free(event);
             if (mapped) {
-                return true;
+                return window;
             }
         }
         std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return XCB_NONE;
+}
+
+// Qt flushes a window's first frame at once. Both programs show a colored box in the middle of the
+// window, where an unpainted window shows the X server's black or white: a color there is the frame.
+bool waitForFirstFrame(xcb_connection_t* connection, xcb_window_t window, Clock::time_point deadline) {
+    while (Clock::now() < deadline) {
+        xcb_get_image_reply_t* image = xcb_get_image_reply(
+            connection, xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 119, 119, 1, 1, ~0U),
+            nullptr);
+        std::uint32_t pixel = 0;
+        if (image != nullptr && xcb_get_image_data_length(image) >= 4) {
+            std::memcpy(&pixel, xcb_get_image_data(image), sizeof pixel);
+        }
+        std::free(image);
+        const std::uint32_t red = pixel >> 16 & 0xFF, green = pixel >> 8 & 0xFF, blue = pixel & 0xFF;
+        if (red != green || green != blue) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return false;
 }
@@ -67,8 +93,11 @@ Sample runOnce(xcb_connection_t* connection, xcb_window_t root, const char* prog
         execl(program, program, static_cast<char*>(nullptr));
         _exit(127);
     }
-    const bool mapped = waitForMap(connection, start + std::chrono::seconds(20));
+    const auto deadline = start + std::chrono::seconds(20);
+    const xcb_window_t window = waitForMap(connection, deadline);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const bool framed = window != XCB_NONE && waitForFirstFrame(connection, window, deadline);
+    const double frameMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
     // The rest of the resident set is pages of shared libraries and mapped files, which other
     // programs on a desktop share.
@@ -79,7 +108,7 @@ Sample runOnce(xcb_connection_t* connection, xcb_window_t root, const char* prog
     const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &none);
     xcb_flush(connection);
-    return {mapped ? ms : -1, peak, anonymous};
+    return {window != XCB_NONE ? ms : -1, framed ? frameMs : -1, peak, anonymous};
 }
 
 template <typename T> T median(std::vector<T> values) {
@@ -110,17 +139,20 @@ int main(int argc, char* argv[]) {
     }
     for (int p = 3; p < argc; ++p) {
         std::vector<double> times;
+        std::vector<double> frames;
         std::vector<long> peaks;
         std::vector<long> anonymous;
         for (const Sample& sample : samples[static_cast<std::size_t>(p - 3)]) {
             times.push_back(sample.startupMs);
+            frames.push_back(sample.frameMs);
             peaks.push_back(sample.peakKiB);
             anonymous.push_back(sample.privateKiB);
         }
-        std::printf("%-40s start-up median %7.1f ms (min %7.1f)   peak RSS median %7ld KiB"
-                    " (anonymous %6ld KiB)\n",
-                    argv[p], median(times), *std::min_element(times.begin(), times.end()), median(peaks),
-                    median(anonymous));
+        std::printf(
+            "%-40s mapped median %6.1f ms (min %6.1f), first frame median %6.1f ms (min %6.1f), peak RSS "
+            "median %6ld KiB (anonymous %5ld KiB)\n",
+            argv[p], median(times), *std::min_element(times.begin(), times.end()), median(frames),
+            *std::min_element(frames.begin(), frames.end()), median(peaks), median(anonymous));
     }
     xcb_disconnect(connection);
     return 0;
