@@ -1,0 +1,485 @@
+// The window driven through real events: one table of user actions, each checked for the border, the
+// read-out, the clipboard, the seed and whether (and around which seed) the proposals were drawn again; a
+// randomized session under the same invariants; the picker library's failures; a run-time error; the
+// pictures at scale 1 and 2.
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <functional>
+
+#include "corvColor.h"
+#include "errorReport.h"
+#include "mainGUI.h"
+#include "mainModule.h"
+#include "paletteColors.h"
+#include "runtimeError.h"
+#include "table.h"
+
+using corvPalette::paletteColors;
+
+namespace {
+
+// Each row: name | steps, the last of which is the action under test (the others set it up, or say how
+// to answer the dialog, message, menu or overlay it opens) | the box with the border, or -1 | the
+// read-out | the clipboard | the box whose color is the seed afterwards, or -1 | whether the proposals
+// were drawn again (and the order of border changes B and redraws R) | other facts. "box k", "web k":
+// box k's RGB or clipboard text, or its web form, as it was before the action.
+const char* const kActions = R"(
+start-up | nothing | -1 | | - | 0 | no | size 239 322; seed 13145700; focus 0; mark none
+hover | hover 3 | -1 | box 3 | - | 0 | no | tooltip 3
+click on the seed | click 0 | 0 | RGB 100, 150, 200 | C89664 | 0 | no | changes 1
+click 3, then 5 | click 3; click 5 | 5 | box 5 | box 5 | 0 | no |
+background click | click 8; at 5 5 | -1 | box 8 | box 8 | 0 | no |
+click on the band | click 2; at 230 240 | -1 | box 2 | box 2 | 0 | no |
+click on the read-out | click 2; at 20 312 | 2 | box 2 | box 2 | 0 | no |
+'>', left button | click 3; release 1 | -1 | | box 3 | 0 | yes RB |
+'>', right button | release 2 | -1 | | - | 0 | yes |
+'>', middle button | release 4 | -1 | | - | 0 | yes |
+slider: right, middle row | click 4; at 195 267 | -1 | | box 4 | 0 | yes BR | slider 15; focus 0
+slider: right, top row | at 195 249 | -1 | | - | 0 | yes R | slider 15
+slider: right, groove | at 195 262 | -1 | | - | 0 | yes R | slider 15
+slider: right, ticks | at 195 281 | -1 | | - | 0 | yes R | slider 15
+slider: left, top row | at 37 249 | -1 | | - | 0 | yes R | slider 5
+slider: left, ticks | at 37 283 | -1 | | - | 0 | yes R | slider 5
+slider: drag the thumb | drag 119 | -1 | | - | 0 | yes | slider 40-60
+slider: wheel | wheel 1 | -1 | | - | 0 | yes R | slider 13
+slider at 0: the seed's round trip | set 0 | -1 | | - | 0 | yes | all 13211493
+double-click a proposal | dclick 4 | -1 | | box 4 | 4 | yes |
+dialog preset: the last proposal | dialog; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 8 | yes | dialog 8
+dialog: black takes the preset | dialog 0 0 0; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 8 | yes |
+dialog: a color | dialog 1 2 3; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | -1 | yes | seed 197121
+dialog cancelled | dialog cancel; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 0 | no |
+two hex digits a channel | dialog 1 2 3; dclick 0; click 0 | 0 | RGB 1, 2, 3 | 030201 | 0 | no |
+eyedropper cancelled | click 3; pick escape; ok; eyedropper | 3 | | box 3 | 0 | yes | message Corvella|No color picked.|0
+eyedropper picks box 6 | click 3; pick 6; eyedropper | 3 | | box 3 | 6 | yes |
+notice | click 1; notice | 1 | box 1 | box 1 | 0 | no | url http://www.quenlot.example/color/
+menu: web form | click 5; choose Down Return; menu 3 | 5 | box 5 | web 3 | 0 | no | menu 3; changes 1
+menu: CSS form | choose Down Down Return; menu 0 | -1 | | rgb(100, 150, 200) | 0 | no | menu 0
+menu: the whole palette | choose Down Down Down Return; menu 6 | -1 | | palette | 0 | no |
+menu dismissed | choose Escape; menu 6 | -1 | | - | 0 | no |
+Menu key: at the box | choose Down Return; menu 7 key | -1 | | web 7 | 0 | no | menu at 7
+Shift+F10 | key Right; choose Down Return; key Shift+F10 | -1 | | web 5 | 0 | no | menu at 5
+arrows by place in the grid | key Left Up | -1 | | - | 0 | no | focus 1; mark black
+no wrap at the edges | key Down Down Down Right Right | -1 | | - | 0 | no | focus 8
+Tab: the boxes only | key Tab Tab Tab Tab Tab Tab Tab Tab Tab | -1 | | - | 0 | no | focus 0; mark black
+Shift+Tab | key Shift+Tab | -1 | | - | 0 | no | focus 8; mark black
+a click hides the rectangle | key Tab; click 2 | 2 | box 2 | box 2 | 0 | no | focus 2; mark none
+white on a dark box | dialog 20 20 20; dclick 0; activate; key Tab Shift+Tab | 0 | RGB 100, 150, 200 | C89664 | 0 | no | focus 0; mark white
+Space clicks | key Right Space | 5 | box 5 | box 5 | 0 | no |
+Enter double-clicks | key Down; key Return | -1 | | - | 7 | yes |
+keypad Enter on the centre | dialog 1 2 3; key Enter | -1 | | - | -1 | yes | seed 197121
+Ctrl+R | click 1; key Ctrl+R | -1 | | box 1 | 0 | yes |
++ | key + | -1 | | - | 0 | yes R | slider 15
+- | key - | -1 | | - | 0 | yes R | slider 5
++ at 100 | set 100; key + | -1 | | - | 0 | no | slider 100
+Ctrl+E picks | pick 2; key Ctrl+E | -1 | | - | 2 | yes |
+other keys | key A Delete Home Escape | -1 | | - | 0 | no | focus 0; mark none
+)";
+
+mainGUI& window() {
+    return mainModule::mainForm();
+}
+QWidget* control(const QString& name) {
+    return window().findChild<QWidget*>(name);
+}
+QFrame* box(int k) {
+    return static_cast<QFrame*>(control(QStringLiteral("picPalette%1").arg(k)));
+}
+QSlider* slider() {
+    return static_cast<QSlider*>(control(QStringLiteral("sdLightChroma")));
+}
+QColor shown(int k) {
+    return box(k)->palette().color(QPalette::Window);
+}
+int packed(const QColor& c) {
+    return c.red() + c.green() * 256 + c.blue() * 65536;
+}
+int borderedBox() {
+    int found = -1;
+    for (int k = 0; k < 9; ++k)
+        found = box(k)->frameShape() != QFrame::Box ? found : found == -1 ? k : 99; // 99: two or more
+    return found;
+}
+int focusedBox() {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && focus->objectName().startsWith("picPalette") ? focus->objectName().back().digitValue()
+                                                                 : -1;
+}
+
+// The texts a color is shown and copied as, written out here apart from the program's own.
+QString rgbText(const QColor& c) {
+    return QStringLiteral("RGB %1, %2, %3").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+QString hex(int v) {
+    return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
+}
+QString webText(const QColor& c) {
+    return QLatin1Char('#') + hex(c.red()) + hex(c.green()) + hex(c.blue());
+}
+
+// Every proposal lies in the cylinder around the seed on screen at the slider's spread (with room for
+// the rounding of its own conversion); where the seed cannot come back at spread 0, the seed stands in.
+QString strayProposal() {
+    const QColor seed = shown(0);
+    const int spread = slider()->value();
+    corvColor::rgbToLab(seed.red(), seed.green(), seed.blue());
+    const int l = corvColor::labL, a = corvColor::labA, b = corvColor::labB;
+    const bool impossible = spread == 0 && !corvColor::labToRgb(l, a, b);
+    for (int k = 1; k <= 8; ++k) {
+        corvColor::rgbToLab(shown(k).red(), shown(k).green(), shown(k).blue());
+        const double chroma = std::hypot(corvColor::labA - a, corvColor::labB - b);
+        if (impossible ? shown(k) != seed : std::abs(corvColor::labL - l) > spread + 2 || chroma > spread + 3)
+            return QStringLiteral("%1 not around %2 at %3").arg(rgbText(shown(k)), rgbText(seed)).arg(spread);
+    }
+    return {};
+}
+
+// Notes, in order, each redraw (box 8 is painted last) and each change of a border.
+class Log : public QObject {
+public:
+    Log() { qApp->installEventFilter(this); }
+    ~Log() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange && watched->objectName() == QLatin1String("picPalette8"))
+            entries += QLatin1Char('R');
+        if (event->type() == QEvent::ContentsRectChange && watched->objectName().startsWith("picPalette"))
+            entries += QLatin1Char('B');
+        return false;
+    }
+    QString entries;
+};
+
+// What dialogs, message boxes, menus and the desktop were asked to show, in order.
+QStringList seen;
+
+// Acts on what a later step opens once it is up, noting what it shows. Polls rather than waits: each of
+// them blocks the step in an event loop of its own.
+void answer(const std::function<QWidget*()>& find, const std::function<void(QWidget*)>& act) {
+    auto* poll = new QTimer(qApp);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* up = find();
+        if (!up && ++*tries < 500)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (auto* box = qobject_cast<QMessageBox*>(up))
+            seen << QStringLiteral("message %1|%2|%3").arg(box->windowTitle(), box->text()).arg(box->icon());
+        if (auto* dialog = qobject_cast<QColorDialog*>(up))
+            seen << QStringLiteral("dialog %1%2")
+                        .arg(packed(dialog->currentColor()))
+                        .arg(dialog->testOption(QColorDialog::DontUseNativeDialog) ? "" : " native");
+        if (auto* menu = qobject_cast<QMenu*>(up)) {
+            QStringList items;
+            for (const QAction* action : menu->actions())
+                items << action->text();
+            seen << QStringLiteral("menu %1").arg(items.join('|'))
+                 << QStringLiteral("at %1 %2").arg(menu->pos().x()).arg(menu->pos().y());
+        }
+        if (up)
+            act(up);
+    });
+    poll->start(10);
+}
+template <typename T> QWidget* modal() {
+    return qobject_cast<T*>(QApplication::activeModalWidget());
+}
+QWidget* menu() {
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+QWidget* overlay() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->objectName() == QLatin1String("colorPickerOverlay"))
+            return widget;
+    }
+    return nullptr;
+}
+
+void keys(const QStringList& names) {
+    for (const QString& name : names) {
+        QWidget* target = menu()                        ? menu()
+                          : QApplication::focusWidget() ? QApplication::focusWidget()
+                                                        : &window();
+        QTest::keySequence(target, QKeySequence(name));
+    }
+}
+
+// One step of a user's session, as the table writes it.
+void act(const QString& step) {
+    const QStringList w = step.split(QLatin1Char(' '));
+    const QString verb = w[0];
+    const int n = w.value(1).toInt();
+    const QPoint centre = n >= 0 && n < 9 ? box(n)->rect().center() : QPoint();
+    if (verb == "nothing") {
+    } else if (verb == "hover") {
+        QTest::mouseMove(box(n), centre);
+    } else if (verb == "click") {
+        QTest::mouseClick(box(n), Qt::LeftButton, {}, centre);
+    } else if (verb == "dclick") { // what the window system delivers
+        QTest::mouseClick(box(n), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(box(n), Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(box(n), Qt::LeftButton, {}, centre);
+    } else if (verb == "at") { // at x, y of the window, wherever that lands
+        QTest::mouseClick(window().windowHandle(), Qt::LeftButton, {}, QPoint(n, w[2].toInt()));
+    } else if (verb == "release") { // on ">", with button 1, 2 or 4
+        QTest::mouseRelease(control("lbPageScroll"), Qt::MouseButton(n), {}, QPoint(10, 10));
+    } else if (verb == "drag") { // the thumb, from where it is at 10 to x of the window
+        QTest::mousePress(window().windowHandle(), Qt::LeftButton, {}, QPoint(57, 263));
+        QTest::mouseMove(window().windowHandle(), QPoint(n, 263));
+        QTest::mouseRelease(window().windowHandle(), Qt::LeftButton, {}, QPoint(n, 263));
+    } else if (verb == "wheel") {
+        QWheelEvent wheel({20, 10}, slider()->mapToGlobal(QPointF(20, 10)), {}, QPoint(0, 120 * n),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider(), &wheel);
+    } else if (verb == "set") {
+        slider()->setValue(n);
+    } else if (verb == "activate") { // as a window manager does when a dialog closes
+        QApplication::setActiveWindow(&window());
+    } else if (verb == "eyedropper" || verb == "notice") {
+        QTest::mouseClick(control(verb == "notice" ? "imageCopyright" : "colorPicker"), Qt::LeftButton, {},
+                          {20, 4});
+    } else if (verb == "key") {
+        keys(w.mid(1));
+    } else if (verb == "menu") { // the right button on box n, or the Menu key
+        QContextMenuEvent event(w.value(2) == "key" ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
+                                centre - QPoint(9, 7), box(n)->mapToGlobal(centre - QPoint(9, 7)));
+        QApplication::sendEvent(box(n), &event);
+    } else if (verb == "dialog") {
+        answer(modal<QColorDialog>, [w](QWidget* up) {
+            auto* colors = static_cast<QColorDialog*>(up);
+            if (w.size() == 4)
+                colors->setCurrentColor(QColor(w[1].toInt(), w[2].toInt(), w[3].toInt()));
+            w.value(1) == "cancel" ? colors->reject() : colors->accept();
+        });
+    } else if (verb == "ok") {
+        answer(modal<QMessageBox>, [](QWidget* up) { static_cast<QMessageBox*>(up)->accept(); });
+    } else if (verb == "choose") {
+        answer(menu, [w](QWidget*) { keys(w.mid(1)); });
+    } else if (verb == "pick") { // on the overlay: box n's centre, or Escape
+        answer(overlay, [w, n](QWidget* up) {
+            if (w[1] == "escape")
+                return QTest::keyClick(up, Qt::Key_Escape);
+            const QPoint at = box(n)->mapToGlobal(box(n)->rect().center());
+            QTest::mouseClick(up, Qt::LeftButton, {}, up->mapFromGlobal(at));
+        });
+    } else {
+        qFatal("unknown step %s", qPrintable(step));
+    }
+}
+
+// The focus rectangle as drawn on the focused box, 3 pixels inside its left edge: black, white or none.
+QString focusMark() {
+    const int k = focusedBox();
+    const QImage image = box(k)->grab().toImage();
+    for (int y = 4; y < image.height() - 4; ++y) {
+        const QColor c = image.pixelColor(3, y);
+        if (c != shown(k))
+            return c == Qt::black ? "black" : c == Qt::white ? "white" : c.name();
+    }
+    return QStringLiteral("none");
+}
+
+// Child modes: a run-time error escaping a handler; the eyedropper without a usable picker library;
+// a color dialog with a custom color, which Qt's dialog would keep in the user's settings at exit.
+int child(const QByteArray& mode) {
+    mainModule::Main();
+    answer(modal<QMessageBox>, [](QWidget* up) {
+        std::printf("%s\n", qPrintable(static_cast<QMessageBox*>(up)->text()));
+        std::fflush(stdout); // before a run-time error ends the program
+        static_cast<QMessageBox*>(up)->accept();
+    });
+    const int seed = paletteColors(0), first = paletteColors(1);
+    if (mode == "error") {
+        errorReport::runGuarded([] { corvella::raiseOverflow(); });
+    } else if (mode == "dialog") {
+        QColorDialog::setCustomColor(0, QColor(7, 8, 9));
+        act(QStringLiteral("dialog 1 2 3"));
+        act(QStringLiteral("dclick 0"));
+    } else {
+        act(QStringLiteral("eyedropper"));
+    }
+    std::printf("%s\n", paletteColors(0) == seed && paletteColors(1) == first ? "unchanged" : "changed");
+    mainModule::unloadMainForm();
+    return 0;
+}
+
+// Runs this program, or a copy, in a child mode with a settings folder of its own: what it printed,
+// then what it left in that folder.
+QString runChild(const QString& program, const QString& mode, int* status = nullptr) {
+    const QTemporaryDir settings;
+    QProcess child;
+    child.setEnvironment(QProcess::systemEnvironment()
+                         << "TST_WINDOW_CHILD=" + mode << "XDG_CONFIG_HOME=" + settings.path());
+    child.start(program, {});
+    child.waitForFinished(20000);
+    if (status)
+        *status = child.exitCode();
+    return QString::fromUtf8(child.readAllStandardOutput()) +
+           QDir(settings.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).join(' ');
+}
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+public slots:
+    void openUrl(const QUrl& url) { seen << QStringLiteral("url %1").arg(url.toString()); }
+
+private slots:
+    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl"); }
+    void init() {
+        mainModule::Main();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QApplication::clipboard()->setText(QStringLiteral("-"));
+        seen.clear();
+    }
+    void cleanup() { mainModule::unloadMainForm(); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
+
+    void actions_data() {
+        addRows(kActions, {"steps", "border", "readOut", "copied", "seed", "redrawn", "other"});
+    }
+    void actions() {
+        const auto [steps, border, readOut, copied, seed, redrawn, other] =
+            cells("steps", "border", "readOut", "copied", "seed", "redrawn", "other");
+        QStringList list = steps.split(QStringLiteral("; "));
+        const QString last = list.takeLast();
+        for (const QString& step : list)
+            act(step);
+        QList<QColor> before;
+        for (int k = 0; k < 9; ++k)
+            before << shown(k);
+        const QSignalSpy changes(QApplication::clipboard(), &QClipboard::dataChanged);
+        const Log log;
+        act(last);
+
+        const auto text = [&](const QString& token, bool rgb) {
+            const QColor c = before.value(token.section(' ', 1).toInt());
+            QString palette;
+            for (int k : {1, 2, 3, 4, 0, 5, 6, 7, 8})
+                palette += webText(before[k]) + QLatin1Char('\n');
+            return token.startsWith("box ")
+                       ? (rgb ? rgbText(c) : hex(c.blue()) + hex(c.green()) + hex(c.red()))
+                   : token.startsWith("web ") ? webText(c)
+                   : token == "palette"       ? palette
+                                              : token;
+        };
+        QCOMPARE(borderedBox(), border.toInt());
+        QCOMPARE(control("lbRGB")->property("text").toString(), text(readOut, true));
+        QCOMPARE(QApplication::clipboard()->text(), text(copied, false));
+        if (seed != "-1")
+            QCOMPARE(shown(0), before[seed.toInt()]);
+        bool changed = false;
+        for (int k = 0; k < 9; ++k) {
+            QCOMPARE(paletteColors(k), packed(shown(k)));
+            changed = changed || (k > 0 && shown(k) != before[k]);
+        }
+        QCOMPARE(changed, redrawn.startsWith("yes"));
+        QCOMPARE(strayProposal(), QString());
+        if (redrawn.size() > 4)
+            QCOMPARE(log.entries, redrawn.mid(4));
+
+        for (const QString& fact : other.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+            const QString what = fact.section(' ', 0, 0), value = fact.section(' ', 1);
+            const int k = std::clamp(value.section(' ', -1).toInt(), 0, 8);
+            const QColor c = before[k];
+            const QPoint centre = box(k)->mapToGlobal(box(k)->rect().center());
+            if (what == "size")
+                QCOMPARE(QStringLiteral("%1 %2").arg(window().width()).arg(window().height()), value);
+            else if (what == "tooltip")
+                QCOMPARE(box(k)->toolTip(), rgbText(c));
+            else if (what == "changes")
+                QCOMPARE(changes.size(), value.toInt());
+            else if (what == "slider")
+                QVERIFY(slider()->value() >= value.section('-', 0, 0).toInt() &&
+                        slider()->value() <= value.section('-', -1).toInt());
+            else if (what == "focus")
+                QCOMPARE(focusedBox(), k);
+            else if (what == "mark")
+                QCOMPARE(focusMark(), value);
+            else if (what == "seed")
+                QCOMPARE(packed(shown(0)), value.toInt());
+            else if (what == "all")
+                for (int box = 1; box <= 8; ++box)
+                    QCOMPARE(QString::number(paletteColors(box)), value);
+            else if (what == "dialog")
+                QCOMPARE(seen.value(0), QStringLiteral("dialog %1").arg(packed(c)));
+            else if (fact.startsWith("menu at"))
+                QCOMPARE(seen.value(1), QStringLiteral("at %1 %2").arg(centre.x()).arg(centre.y()));
+            else if (what == "menu")
+                QCOMPARE(seen.value(0),
+                         QStringLiteral("menu Copy %1|Copy rgb(%2, %3, %4)||Copy the whole palette")
+                             .arg(webText(c))
+                             .arg(c.red())
+                             .arg(c.green())
+                             .arg(c.blue()));
+            else
+                QCOMPARE(seen.value(0), fact);
+        }
+    }
+
+    // Next to the program: nothing, or a library without PickColor | the message's second part
+    void pickerLibraryProblems_data() {
+        addRows(R"(
+missing | - | libcolorPicker.so is not installed next to Corvella.
+without PickColor | )" NO_PICK_LIBRARY
+                R"( | %1/libcolorPicker.so was found, but it does not provide PickColor.
+)",
+                {"library", "message"});
+    }
+    void pickerLibraryProblems() {
+        const auto [library, message] = cells("library", "message");
+        const QTemporaryDir folder;
+        const QString program = folder.filePath(QStringLiteral("program"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QVERIFY(library == "-" || QFile::copy(library, folder.filePath(QStringLiteral("libcolorPicker.so"))));
+        QCOMPARE(runChild(program, QStringLiteral("pick")),
+                 QStringLiteral("The screen color picker is not available.\n\n%1\nunchanged\n")
+                     .arg(QString(message).replace("%1", QDir(folder.path()).canonicalPath())));
+    }
+
+    // A run-time error ends the program with a message and status 1; a session with the color dialog
+    // leaves no settings behind.
+    void childProcesses() {
+        int status = 0;
+        QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("error"), &status),
+                 QStringLiteral("Run-time error '6':\n\nOverflow\n"));
+        QCOMPARE(status, 1);
+        QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("dialog")), "changed\n");
+    }
+
+    // At scale 1 the pictures are the files as drawn; at 2, their twice-size drawings.
+    void pictures() {
+        const qreal ratio = window().devicePixelRatioF();
+        const auto* eyedropper = static_cast<QLabel*>(control("colorPicker"));
+        const QImage notice(ratio > 1 ? ":/pictures/notice@2x.gif" : ":/pictures/notice.gif");
+        const auto shownNotice = static_cast<QLabel*>(control("imageCopyright"))->pixmap().toImage();
+        QCOMPARE(shownNotice.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 notice.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        QCOMPARE(eyedropper->pixmap().size(), QSize(32, 32) * ratio);
+        QCOMPARE(eyedropper->pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(eyedropper->cursor().pixmap().size(), QSize(32, 32) * ratio);
+        QCOMPARE(eyedropper->cursor().hotSpot(), QPoint(12, 1));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    TestWindow test;
+    return qEnvironmentVariableIsSet("TST_WINDOW_CHILD") ? child(qgetenv("TST_WINDOW_CHILD"))
+                                                         : QTest::qExec(&test, argc, argv);
+}
+#include "tst_window.moc"
