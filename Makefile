@@ -6,12 +6,15 @@ SANITIZE_DIR ?= build-sanitize
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Build: compiler, CMake, Qt 6 Widgets, Google Benchmark; dpkg-dev for the package's dependencies.
-# Tests: Xvfb, xdotool and xclip drive the real program; DejaVu gives every machine the same
-# sans-serif face; dbus-daemon hosts a private bus for the desktop-portal tests; the desktop entry
-# and the AppStream metadata are validated.
-PACKAGES := cmake g++ make qt6-base-dev libxcb1-dev libbenchmark-dev dpkg-dev \
-            xvfb xdotool xclip fonts-dejavu-core dbus desktop-file-utils appstream
+# Build: compiler, CMake, Qt 6 Widgets, Google Benchmark; dpkg-dev and file for the package's
+# dependencies (CPack's dpkg-shlibdeps support needs the file program).
+# Tests: Xvfb, xdotool, xclip and python3-xlib drive the real program; DejaVu gives every machine the
+# same sans-serif face; dbus-daemon hosts a private bus for the desktop-portal tests; at-spi2-core and
+# python3-pyatspi are a screen reader's view; python3-pil redraws the pictures to compare them with the
+# committed ones; the desktop entry and the AppStream metadata are validated.
+PACKAGES := cmake g++ make qt6-base-dev libxcb1-dev libbenchmark-dev dpkg-dev file \
+            xvfb xdotool xclip python3-xlib fonts-dejavu-core dbus at-spi2-core python3-pyatspi \
+            python3-pil desktop-file-utils appstream
 
 CONFIGURE := cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCORVELLA_BUILD_BENCH=ON
 
