@@ -110,8 +110,7 @@ struct Draws {
     int taken = 0;
 };
 
-// Per box painted: "box:color", with " unstored" where the palette did not hold the color yet; and the
-// draws taken by then.
+// Per box painted: "box:color", " unstored" where the palette did not hold it yet; the draws taken by then.
 QStringList generate(std::int32_t seed, std::int16_t spread, const Draws& draws,
                      QList<int>* taken = nullptr) {
     QStringList painted;

@@ -295,8 +295,7 @@ private slots:
     void placeLoupe_data() { addRows(kLoupe, {"pointer", "bounds", "at"}); }
     void placeLoupe() {
         const auto [pointer, bounds, at] = cells("pointer", "bounds", "at");
-        const QRect screen(point(bounds), QSize(point(bounds.section(QLatin1Char(' '), 2)).x(),
-                                                point(bounds.section(QLatin1Char(' '), 2)).y()));
+        const QRect screen(point(bounds), point(bounds) + point(bounds.section(' ', 2)) - QPoint(1, 1));
         QCOMPARE(colorPicker::detail::placeLoupe(point(pointer), QSize(130, 170), screen),
                  QRect(point(at), QSize(130, 170)));
     }

@@ -89,11 +89,8 @@ Ctrl+E picks | pick 2; key Ctrl+E | -1 | | - | 2 | yes |
 other keys | key A Delete Home Escape | -1 | | - | 0 | no | focus 0; mark none
 )";
 
-mainGUI& window() {
-    return mainModule::mainForm();
-}
 QWidget* control(const QString& name) {
-    return window().findChild<QWidget*>(name);
+    return mainModule::mainForm().findChild<QWidget*>(name);
 }
 QFrame* box(int k) {
     return static_cast<QFrame*>(control(QStringLiteral("picPalette%1").arg(k)));
@@ -208,13 +205,10 @@ QWidget* overlay() {
     return nullptr;
 }
 
+// To the open menu, or to the focused box.
 void keys(const QStringList& names) {
-    for (const QString& name : names) {
-        QWidget* target = menu()                        ? menu()
-                          : QApplication::focusWidget() ? QApplication::focusWidget()
-                                                        : &window();
-        QTest::keySequence(target, QKeySequence(name));
-    }
+    for (const QString& name : names)
+        QTest::keySequence(menu() ? menu() : QApplication::focusWidget(), QKeySequence(name));
 }
 
 // One step of a user's session, as the table writes it.
@@ -233,13 +227,13 @@ void act(const QString& step) {
         QTest::mouseDClick(box(n), Qt::LeftButton, {}, centre);
         QTest::mouseRelease(box(n), Qt::LeftButton, {}, centre);
     } else if (verb == "at") { // at x, y of the window, wherever that lands
-        QTest::mouseClick(window().windowHandle(), Qt::LeftButton, {}, QPoint(n, w[2].toInt()));
+        QTest::mouseClick(mainModule::mainForm().windowHandle(), Qt::LeftButton, {}, QPoint(n, w[2].toInt()));
     } else if (verb == "release") { // on ">", with button 1, 2 or 4
         QTest::mouseRelease(control("lbPageScroll"), Qt::MouseButton(n), {}, QPoint(10, 10));
     } else if (verb == "drag") { // the thumb, from where it is at 10 to x of the window
-        QTest::mousePress(window().windowHandle(), Qt::LeftButton, {}, QPoint(57, 263));
-        QTest::mouseMove(window().windowHandle(), QPoint(n, 263));
-        QTest::mouseRelease(window().windowHandle(), Qt::LeftButton, {}, QPoint(n, 263));
+        QTest::mousePress(mainModule::mainForm().windowHandle(), Qt::LeftButton, {}, QPoint(57, 263));
+        QTest::mouseMove(mainModule::mainForm().windowHandle(), QPoint(n, 263));
+        QTest::mouseRelease(mainModule::mainForm().windowHandle(), Qt::LeftButton, {}, QPoint(n, 263));
     } else if (verb == "wheel") {
         QWheelEvent wheel({20, 10}, slider()->mapToGlobal(QPointF(20, 10)), {}, QPoint(0, 120 * n),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -247,7 +241,7 @@ void act(const QString& step) {
     } else if (verb == "set") {
         slider()->setValue(n);
     } else if (verb == "activate") { // as a window manager does when a dialog closes
-        QApplication::setActiveWindow(&window());
+        QApplication::setActiveWindow(&mainModule::mainForm());
     } else if (verb == "eyedropper" || verb == "notice") {
         QTest::mouseClick(control(verb == "notice" ? "imageCopyright" : "colorPicker"), Qt::LeftButton, {},
                           {20, 4});
@@ -342,7 +336,7 @@ private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl"); }
     void init() {
         mainModule::Main();
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QVERIFY(QTest::qWaitForWindowActive(&mainModule::mainForm()));
         QApplication::clipboard()->setText(QStringLiteral("-"));
         seen.clear();
     }
@@ -398,7 +392,10 @@ private slots:
             const QColor c = before[k];
             const QPoint centre = box(k)->mapToGlobal(box(k)->rect().center());
             if (what == "size")
-                QCOMPARE(QStringLiteral("%1 %2").arg(window().width()).arg(window().height()), value);
+                QCOMPARE(QStringLiteral("%1 %2")
+                             .arg(mainModule::mainForm().width())
+                             .arg(mainModule::mainForm().height()),
+                         value);
             else if (what == "tooltip")
                 QCOMPARE(box(k)->toolTip(), rgbText(c));
             else if (what == "changes")
@@ -463,7 +460,7 @@ without PickColor | )" NO_PICK_LIBRARY
 
     // At scale 1 the pictures are the files as drawn; at 2, their twice-size drawings.
     void pictures() {
-        const qreal ratio = window().devicePixelRatioF();
+        const qreal ratio = mainModule::mainForm().devicePixelRatioF();
         const auto* eyedropper = static_cast<QLabel*>(control("colorPicker"));
         const QImage notice(ratio > 1 ? ":/pictures/notice@2x.gif" : ":/pictures/notice.gif");
         const auto shownNotice = static_cast<QLabel*>(control("imageCopyright"))->pixmap().toImage();

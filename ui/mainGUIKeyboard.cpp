@@ -75,10 +75,8 @@ void mainGUI::moveFocusInGrid(std::int16_t Index, int columns, int rows) {
     const int column = layout::columnOf(static_cast<std::size_t>(Index)) + columns;
     const int row = layout::rowOf(static_cast<std::size_t>(Index)) + rows;
     for (std::size_t k = 0; k < picPalette.size(); ++k) {
-        if (layout::columnOf(k) == column && layout::rowOf(k) == row) {
-            showFocusByKeys(true);
-            picPalette[k]->setFocus(Qt::TabFocusReason);
-        }
+        if (layout::columnOf(k) == column && layout::rowOf(k) == row)
+            picPalette[k]->setFocus(Qt::TabFocusReason); // a keyboard move: the focus rectangle shows
     }
 }
 
