@@ -49,15 +49,16 @@ pids+=("$PRIVATE_XVFB_PID")
 window() {
     timeout 20 xdotool search --sync --all --onlyvisible "$@" | head -n 1
 }
-clipboard_after() {
-    echo untouched | xclip -selection clipboard
+# Runs xdotool with the arguments given, then waits up to five seconds for the clipboard to change, into
+# $copied. Not in a subshell: the xclip that holds "untouched" would keep its output open.
+clip() {
+    echo untouched | xclip -selection clipboard >/dev/null 2>&1
     xdotool "$@"
     for _ in $(seq 50); do
-        text=$(xclip -o -selection clipboard 2>/dev/null || true)
-        [[ $text != untouched ]] && break
+        copied=$(xclip -o -selection clipboard 2>/dev/null || true)
+        if [[ $copied != untouched ]]; then break; fi
         sleep 0.1
     done
-    echo "$text"
 }
 
 # Another window to pick from: a build-tree Corvella moved aside, whose proposals were drawn again.
@@ -66,7 +67,9 @@ pids+=($!)
 other=$(window --name '^ Corvella$')
 xdotool windowmove --sync "$other" 900 40 windowfocus --sync "$other" key ctrl+r
 sleep 0.3
-wanted=$(clipboard_after mousemove 949 89 click 1) # its box 1
+clip mousemove 949 89 click 1 # its box 1
+wanted=$copied
+[[ $wanted =~ ^[0-9A-F]{6}$ ]] || fail "a click on the other window copied '$wanted'"
 mkdir "$work/decoys" && cp "$work/root/usr/lib/corvella/libcolorPicker.so" "$work/decoys/"
 cd "$work/decoys"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH=$work/decoys "$prefix/bin/corvella" &
@@ -75,7 +78,7 @@ pids+=("$pid")
 corvella=$(window --pid "$pid" --name '^ Corvella$')
 [[ -n $corvella ]] || fail "the installed Corvella showed no window"
 xdotool windowmove --sync "$corvella" 100 100
-copied=$(clipboard_after mousemove 219 219 click 1) # the centre box
+clip mousemove 219 219 click 1 # the centre box
 [[ $copied == C89664 ]] || fail "a click on the seed copied '$copied'"
 /usr/bin/python3 "$(dirname "$(realpath "$0")")/atspi.py" "$pid" || fail "as a screen reader sees it"
 
@@ -85,8 +88,8 @@ libraries=$(awk '$6 ~ /libcolorPicker/ {print $6}' "/proc/$pid/maps" | sort -u)
 [[ $libraries == "$prefix/lib/corvella/libcolorPicker.so" ]] || fail "picker libraries loaded: $libraries"
 xdotool mousemove 949 89 click 1
 sleep 0.5
-picked=$(clipboard_after mousemove 219 219 click 1)
-[[ $picked == "$wanted" ]] || fail "picked '$picked' from the other window's '$wanted'"
+clip mousemove 219 219 click 1
+[[ $copied == "$wanted" ]] || fail "picked '$copied' from the other window's '$wanted'"
 
 # As a window manager asks a window to close.
 /usr/bin/python3 -c 'import sys
