@@ -140,10 +140,8 @@ QString pickColor(const std::function<void()>& act) {
 // What the user sees: the window as drawn, the clipboard, whether a dialog is up.
 QString windowState() {
     const QImage shown = mainModule::mainForm().grab().toImage();
-    return QStringLiteral("%1 %2 %3")
-        .arg(qHashBits(shown.constBits(), shown.sizeInBytes()))
-        .arg(QApplication::clipboard()->text())
-        .arg(QApplication::activeModalWidget() != nullptr);
+    return QString::number(qHashBits(shown.constBits(), shown.sizeInBytes())) +
+           QApplication::clipboard()->text() + (QApplication::activeModalWidget() ? " and a dialog" : "");
 }
 
 // A user at the window while a pick waits: hovers, clicks, double-clicks the centre, ">", slider, keys.
@@ -160,12 +158,11 @@ void useTheWindow() {
     QTest::keyClick(centre, Qt::Key_Space);
 }
 
-// The desktop portal's Screenshot service as a row of the portal table wants it, on a connection of its
-// own. It answers the first PickColor with Response 0 carrying the color R G B, or as its options say:
-// --response CODE, --text-color (a text where the color belongs), --version N, --refuse (fails the call),
-// --vanish (replies, then leaves the bus), --silent (never answers), --foreign (answers on a Request path
-// that is not the caller's), --answer-first (before the call's reply), --other-handle (on a path of its
-// own, as portals before handle_token do, after a cancel on the caller's). Later calls get 0.2, 0.5, 0.999.
+// The desktop portal's Screenshot service on a connection of its own. The first PickColor gets Response 0
+// with the color R G B, or as the options say: --response CODE, --text-color, --version N, --refuse (the
+// call), --vanish (leaves after replying), --silent, --foreign (answers on another caller's path),
+// --answer-first (before replying), --other-handle (on a path of its own, as portals before handle_token
+// do, after a cancel on the caller's). Later calls get 0.2, 0.5, 0.999.
 class StandIn : public QDBusVirtualObject {
 public:
     explicit StandIn(const QString& options)

@@ -462,10 +462,7 @@ without PickColor | )" NO_PICK_LIBRARY
     void pictures() {
         const qreal ratio = mainModule::mainForm().devicePixelRatioF();
         const auto* eyedropper = static_cast<QLabel*>(control("colorPicker"));
-        const QImage notice(ratio > 1 ? ":/pictures/notice@2x.gif" : ":/pictures/notice.gif");
-        const auto shownNotice = static_cast<QLabel*>(control("imageCopyright"))->pixmap().toImage();
-        QCOMPARE(shownNotice.convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                 notice.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        QCOMPARE(static_cast<QLabel*>(control("imageCopyright"))->pixmap().size(), QSize(103, 9) * ratio);
         QCOMPARE(eyedropper->pixmap().size(), QSize(32, 32) * ratio);
         QCOMPARE(eyedropper->pixmap().devicePixelRatio(), ratio);
         QCOMPARE(eyedropper->cursor().pixmap().size(), QSize(32, 32) * ratio);

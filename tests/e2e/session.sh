@@ -10,10 +10,7 @@ build=$(realpath "$1")
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 # The files of an installation, relative to its prefix.
 expected=$(printf '%s\n' bin/corvella lib/corvella/libcolorPicker.so \
     share/applications/example.quenlot.Corvella.desktop share/metainfo/example.quenlot.Corvella.metainfo.xml \
@@ -46,11 +43,9 @@ source "$(dirname "$0")/../../tools/privateXvfb.sh"
 start_private_xvfb
 pids+=("$PRIVATE_XVFB_PID")
 # Prints the id of the first visible window that matches all of xdotool's search options given.
-window() {
-    timeout 20 xdotool search --sync --all --onlyvisible "$@" | head -n 1
-}
-# Runs xdotool with the arguments given, then waits up to five seconds for the clipboard to change, into
-# $copied. Not in a subshell: the xclip that holds "untouched" would keep its output open.
+window() { timeout 20 xdotool search --sync --all --onlyvisible "$@" | head -n 1; }
+# xdotool, then the clipboard once it changed (five seconds at most) in $copied. Not for $(): the xclip
+# holding "untouched" would keep the output open.
 clip() {
     echo untouched | xclip -selection clipboard >/dev/null 2>&1
     xdotool "$@"
