@@ -77,6 +77,7 @@ no wrap at the edges | key Down Down Down Right Right | -1 | | - | 0 | no | focu
 Tab: the boxes only | key Tab Tab Tab Tab Tab Tab Tab Tab Tab | -1 | | - | 0 | no | focus 0; mark black
 Shift+Tab | key Shift+Tab | -1 | | - | 0 | no | focus 8; mark black
 a click hides the rectangle | key Tab; click 2 | 2 | box 2 | box 2 | 0 | no | focus 2; mark none
+so does the slider's | key Tab; at 195 267 | -1 | | - | 0 | yes | focus 0; mark none
 white on a dark box | dialog 20 20 20; dclick 0; activate; key Tab Shift+Tab | 0 | RGB 100, 150, 200 | C89664 | 0 | no | focus 0; mark white
 Space clicks | key Right Space | 5 | box 5 | box 5 | 0 | no |
 Enter double-clicks | key Down; key Return | -1 | | - | 7 | yes |
