@@ -9,7 +9,6 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QRegularExpression>
@@ -27,7 +26,6 @@
 #include "loupe.h"
 #include "mainGUI.h"
 #include "mainModule.h"
-#include "paletteColors.h"
 #include "pickWay.h"
 #include "portalPick.h"
 #include "screenOverlay.h"

@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "corvColor.h"
 #include "errorReport.h"
