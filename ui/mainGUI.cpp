@@ -294,10 +294,9 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
     case QEvent::ContextMenu: {
         // From the right button at the pointer; from the Menu key at the box.
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-        const QFrame* target = picPalette[static_cast<std::size_t>(Index)];
         showCopyMenu(Index, menuEvent->reason() == QContextMenuEvent::Mouse
-                                ? menuEvent->globalPos()
-                                : target->mapToGlobal(target->rect().center()));
+                                ? std::optional<QPoint>(menuEvent->globalPos())
+                                : std::nullopt);
         return true;
     }
     case QEvent::KeyPress:

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QColorDialog;
 class QFrame;
@@ -72,7 +73,7 @@ private:
     void moveFocusInGrid(std::int16_t Index, int columns, int rows);
     void showFocusByKeys(bool shown);
     void paintPaletteBox(std::int16_t Index);
-    void showCopyMenu(std::int16_t Index, QPoint globalPosition);
+    void showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition = std::nullopt);
 
     std::array<QFrame*, 9> picPalette{};
     QWidget* Shape1 = nullptr;

@@ -62,8 +62,7 @@ bool mainGUI::routeKey(std::int16_t Index, QKeyEvent* event) {
         sdLightChroma->triggerAction(key == Qt::Key_Plus ? QSlider::SliderPageStepAdd
                                                          : QSlider::SliderPageStepSub);
     } else if (modifiers == Qt::ShiftModifier && key == Qt::Key_F10) {
-        const QFrame* target = box(Index);
-        showCopyMenu(Index, target->mapToGlobal(target->rect().center()));
+        showCopyMenu(Index);
     } else {
         return false;
     }

@@ -2,6 +2,7 @@
 #include "mainGUI.h"
 
 #include <QClipboard>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QMenu>
 
@@ -35,8 +36,9 @@ void copy(const QString& text) {
 
 } // namespace
 
-// Choosing an item copies and does nothing else: no border, no read-out, no new proposals.
-void mainGUI::showCopyMenu(std::int16_t Index, QPoint globalPosition) {
+// At the pointer, or at the box's centre when the keyboard opened it. Choosing an item copies and does
+// nothing else: no border, no read-out, no new proposals.
+void mainGUI::showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition) {
     const std::int32_t color = paletteColors(Index);
     const QString web = colorText::webHexText(color);
     const QString css = colorText::cssText(color);
@@ -46,5 +48,6 @@ void mainGUI::showCopyMenu(std::int16_t Index, QPoint globalPosition) {
     menu.addAction(tr("Copy %1").arg(css), this, [css] { copy(css); });
     menu.addSeparator();
     menu.addAction(tr("Copy the whole palette"), this, [] { copy(paletteText()); });
-    menu.exec(globalPosition);
+    const QFrame* target = box(Index);
+    menu.exec(globalPosition.value_or(target->mapToGlobal(target->rect().center())));
 }
