@@ -9,6 +9,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QEventLoop>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QTimer>
 
@@ -37,12 +38,20 @@ constexpr int kVersionQueryTimeoutMs = 10000;
 constexpr uint kResponseSuccess = 0;
 constexpr uint kResponseCancelled = 1;
 
+// Waited for in an event loop that, unlike a blocking call's, still handles a closing window: the
+// application's quit ends it with every other loop, and then nothing more is asked of the portal.
 std::optional<unsigned> screenshotVersion(const QDBusConnection& bus) {
     QDBusMessage query = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
                                                         QStringLiteral("org.freedesktop.DBus.Properties"),
                                                         QStringLiteral("Get"));
     query << kScreenshotInterface << QStringLiteral("version");
-    const QDBusMessage reply = bus.call(query, QDBus::BlockWithGui, kVersionQueryTimeoutMs);
+    QDBusPendingCallWatcher watcher(bus.asyncCall(query, kVersionQueryTimeoutMs));
+    QEventLoop loop;
+    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (!watcher.isFinished())
+        return std::nullopt; // the application is quitting
+    const QDBusMessage reply = watcher.reply();
     if (reply.type() != QDBusMessage::ReplyMessage) {
         reportNoPick(QStringLiteral("the desktop portal is not available (%1: %2)")
                          .arg(reply.errorName(), reply.errorMessage()));
@@ -60,9 +69,10 @@ std::optional<unsigned> screenshotVersion(const QDBusConnection& bus) {
 std::optional<std::uint8_t> channelByte(const char* name, double value) {
     const auto byte = portalChannelToByte(value);
     if (!byte) {
-        reportNoPick(QStringLiteral("the desktop portal answered %1 %2, not a number from 0 to 1")
-                         .arg(QLatin1String(name))
-                         .arg(value));
+        // As received: the shortest text that reads back as the same double (1.0000000000000002, not 1).
+        reportNoPick(
+            QStringLiteral("the desktop portal answered %1 %2, not a number from 0 to 1")
+                .arg(QLatin1String(name), QString::number(value, 'g', QLocale::FloatingPointShortest)));
     }
     return byte;
 }
@@ -195,8 +205,9 @@ private:
         loop_.quit();
     }
 
-    // The wait was ended from outside (the application is quitting): don't leave the desktop's picker
-    // open for a request nobody waits for.
+    // Closes the request, so that the desktop's picker goes away: after a cancel from the host's window or
+    // the bound, and when the wait was ended from outside (the application is quitting) with nobody
+    // left to take the answer.
     void closeRequest() {
         bus_.send(QDBusMessage::createMethodCall(kPortalService, requestPath_, kRequestInterface,
                                                  QStringLiteral("Close")));

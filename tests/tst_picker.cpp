@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -90,6 +91,7 @@ infinity | --color 0 inf 0 | none|the desktop portal answered green inf, not a n
 minus infinity | --color 0 0 -inf | none|the desktop portal answered blue -inf, not a number from 0 to 1 | P2
 -0.5 | --color -0.5 0 0 | none|the desktop portal answered red -0.5, not a number from 0 to 1 | P2
 1.5 | --color 0 1.5 0 | none|the desktop portal answered green 1.5, not a number from 0 to 1 | P2
+one ulp above 1, as received | --color 0 0 1.0000000000000002 | none|the desktop portal answered blue 1.0000000000000002, not a number from 0 to 1 | P2
 refused | --refuse | none|the desktop portal refused to pick a color (org.freedesktop.portal.Error.NotAllowed | P2
 version 1 cannot pick | --version 1 | none|the desktop portal offers no color picking (Screenshot version 1) |
 leaving the bus | --vanish | none|the desktop portal went away before answering | P
@@ -160,11 +162,13 @@ void useTheWindow() {
 // with the color R G B, or as the options say: --response CODE, --text-color, --version N, --refuse (the
 // call), --vanish (leaves after replying), --silent, --foreign (answers on another caller's path),
 // --answer-first (before replying), --other-handle (on a path of its own, as portals before handle_token
-// do, after a cancel on the caller's). Later calls get 0.2, 0.5, 0.999.
+// do, after a cancel on the caller's), --no-version (never answers the version query). Later calls get
+// 0.2, 0.5, 0.999. With `echo`, each call is also written on standard output as it comes.
 class StandIn : public QDBusVirtualObject {
 public:
-    explicit StandIn(const QString& options)
-        : options_(options.split(' ')) {
+    explicit StandIn(const QString& options, bool echo = false)
+        : options_(options.split(' '))
+        , echo_(echo) {
         bus_.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
                                    QDBusConnection::SubPath);
         bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
@@ -175,6 +179,12 @@ public:
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
         calls << message.member() + ' ' + message.path();
+        if (echo_) {
+            std::printf("%s\n", qPrintable(calls.back()));
+            std::fflush(stdout);
+        }
+        if (message.member() == QLatin1String("Get") && has("--no-version"))
+            return true; // handled, and never answered
         if (message.member() == QLatin1String("Get"))
             return bus_.send(
                 message.createReply(QVariant::fromValue(QDBusVariant(after("--version", "2").toUInt()))));
@@ -234,6 +244,7 @@ private:
     }
 
     QStringList options_;
+    bool echo_;
     QDBusConnection bus_ =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("portal"));
     QTimer repeat_;
@@ -399,5 +410,15 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPicker)
+// With TST_PICKER_PORTAL set to a stand-in's options, the program is that stand-in on the session bus
+// until it is ended, for the session script's portal picks.
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    if (qEnvironmentVariableIsSet("TST_PICKER_PORTAL")) {
+        const StandIn standIn(qEnvironmentVariable("TST_PICKER_PORTAL"), true);
+        return QApplication::exec();
+    }
+    TestPicker test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_picker.moc"

@@ -1,7 +1,11 @@
-// The window driven through real events: one table of user actions, each checked for the border, the
-// read-out, the clipboard, the seed and whether (and around which seed) the proposals were drawn again; a
-// randomized session under the same invariants; the picker library's failures; a run-time error; the
-// pictures at scale 1 and 2.
+// The window driven as the platform drives it: one table of user actions (mouse and keys through Qt's own
+// hit testing and key handling, a screen reader through the accessibility interface), each checked for the
+// border, the read-out, the clipboard, the seed and whether (and around which seed) the proposals were
+// drawn again; the picker library's failures; a run-time error; no display; the pictures at scale 1 and 2.
+
+// Mouse events of QTest go to the window and find their widget as real ones do.
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
@@ -46,9 +50,9 @@ click 3, then 5 | click 3; click 5 | 5 | box 5 | box 5 | 0 | no |
 background click | click 8; at 5 5 | -1 | box 8 | box 8 | 0 | no |
 click on the band | click 2; at 230 240 | -1 | box 2 | box 2 | 0 | no |
 click on the read-out | click 2; at 20 312 | 2 | box 2 | box 2 | 0 | no |
-'>', left button | click 3; release 1 | -1 | | box 3 | 0 | yes RB |
-'>', right button | release 2 | -1 | | - | 0 | yes |
-'>', middle button | release 4 | -1 | | - | 0 | yes |
+'>', left button | click 3; next 1 | -1 | | box 3 | 0 | yes RB |
+'>', right button | next 2 | -1 | | - | 0 | yes |
+'>', middle button | next 4 | -1 | | - | 0 | yes |
 slider: right, middle row | click 4; at 195 267 | -1 | | box 4 | 0 | yes BR | slider 15; focus 0
 slider: right, top row | at 195 249 | -1 | | - | 0 | yes R | slider 15
 slider: right, groove | at 195 262 | -1 | | - | 0 | yes R | slider 15
@@ -62,16 +66,16 @@ double-click a proposal | dclick 4 | -1 | | box 4 | 4 | yes |
 dialog preset: the last proposal | dialog; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 8 | yes | dialog 8
 dialog: black takes the preset | dialog 0 0 0; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 8 | yes |
 dialog: a color | dialog 1 2 3; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | -1 | yes | seed 197121
-dialog cancelled | dialog cancel; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 0 | no |
+dialog cancelled, a screen reader meanwhile | dialog cancel after presses; dclick 0 | 0 | RGB 100, 150, 200 | C89664 | 0 | no |
 two hex digits a channel | dialog 1 2 3; dclick 0; click 0 | 0 | RGB 1, 2, 3 | 030201 | 0 | no |
-eyedropper cancelled | click 3; pick escape; ok; eyedropper | 3 | | box 3 | 0 | yes | message Corvella|No color picked.|0
+eyedropper cancelled, a screen reader meanwhile | click 3; pick escape after presses; ok after presses; eyedropper | 3 | | box 3 | 0 | yes | message Corvella|No color picked.|0
 eyedropper picks box 6 | click 3; pick 6; eyedropper | 3 | | box 3 | 6 | yes |
 notice | click 1; notice | 1 | box 1 | box 1 | 0 | no | url http://www.quenlot.example/color/
-menu: web form | click 5; choose Down Return; menu 3 | 5 | box 5 | web 3 | 0 | no | menu 3; changes 1
-menu: CSS form | choose Down Down Return; menu 0 | -1 | | rgb(100, 150, 200) | 0 | no | menu 0
-menu: the whole palette | choose Down Down Down Return; menu 6 | -1 | | palette | 0 | no |
-menu dismissed | choose Escape; menu 6 | -1 | | - | 0 | no |
-Menu key: at the box | choose Down Return; menu 7 key | -1 | | web 7 | 0 | no | menu at 7
+menu: web form, a screen reader meanwhile | click 5; choose Down Return after presses; menu 3 | 5 | box 3 | web 3 | 0 | no | menu 3; menu at pointer 3; changes 1
+menu: CSS form | choose Down Down Return; menu 0 | -1 | box 0 | rgb(100, 150, 200) | 0 | no | menu 0
+menu: the whole palette | choose Down Down Down Return; menu 6 | -1 | box 6 | palette | 0 | no |
+menu dismissed | choose Escape; menu 6 | -1 | box 6 | - | 0 | no |
+Menu key: at the box | key Down; choose Down Return; key Menu | -1 | | web 7 | 0 | no | menu at 7
 Shift+F10 | key Right; choose Down Return; key Shift+F10 | -1 | | web 5 | 0 | no | menu at 5
 arrows by place in the grid | key Left Up | -1 | | - | 0 | no | focus 1; mark black
 no wrap at the edges | key Down Down Down Right Right | -1 | | - | 0 | no | focus 8
@@ -82,12 +86,21 @@ so does the slider's | key Tab; at 195 267 | -1 | | - | 0 | yes | focus 0; mark 
 white on a dark box | dialog 20 20 20; dclick 0; activate; key Tab Shift+Tab | 0 | RGB 100, 150, 200 | C89664 | 0 | no | focus 0; mark white
 Space clicks | key Right Space | 5 | box 5 | box 5 | 0 | no |
 Enter double-clicks | key Down; key Return | -1 | | - | 7 | yes |
-keypad Enter on the centre | dialog 1 2 3; key Enter | -1 | | - | -1 | yes | seed 197121
+keypad Enter on the centre | dialog 1 2 3; key Num+Enter | -1 | | - | -1 | yes | seed 197121
 Ctrl+R | click 1; key Ctrl+R | -1 | | box 1 | 0 | yes |
-+ | key + | -1 | | - | 0 | yes R | slider 15
-- | key - | -1 | | - | 0 | yes R | slider 5
++ | key Shift++ | -1 | | - | 0 | yes R | slider 15
+- | key Num+- | -1 | | - | 0 | yes R | slider 5
 + at 100 | set 100; key + | -1 | | - | 0 | no | slider 100
 Ctrl+E picks | pick 2; key Ctrl+E | -1 | | - | 2 | yes |
+held Enter on the centre: the dialog once | dialog cancel after repeats Return; key Return*3 | -1 | | - | 0 | no |
+held Enter on a proposal acts once | key Down; key Return*3 | -1 | | - | 7 | yes R |
+held Space clicks once | key Right; key Space*3 | 5 | box 5 | box 5 | 0 | no | changes 1
+held Ctrl+R draws once | key Ctrl+R*3 | -1 | | - | 0 | yes R |
+held + steps on | key Shift++*3 | -1 | | - | 0 | yes RRR | slider 25
+screen reader: box 3 | press 3 | 3 | box 3 | box 3 | 0 | no |
+screen reader: '>' | click 2; press lbPageScroll | -1 | | box 2 | 0 | yes RB |
+screen reader: the eyedropper | pick 6; press colorPicker | -1 | | - | 6 | yes |
+screen reader: the notice | press imageCopyright | -1 | | - | 0 | no | url http://www.quenlot.example/color/
 other keys | key A Delete Home Escape | -1 | | - | 0 | no | focus 0; mark none
 )";
 
@@ -164,9 +177,88 @@ public:
 // What dialogs, message boxes, menus and the desktop were asked to show, in order.
 QStringList seen;
 
-// Acts on what a later step opens once it is up, noting what it shows. Polls rather than waits: each of
-// them blocks the step in an event loop of its own.
-void answer(const std::function<QWidget*()>& find, const std::function<void(QWidget*)>& act) {
+// What a step's dialog, message, menu or overlay let through while it was up: presses that were offered
+// or that opened something. Empty when the gate held.
+QStringList stray;
+
+QWidget* overlay();
+void keys(const QStringList& names);
+
+// While it exists, whatever stays open longer than a step should (a dialog, message, menu or overlay that
+// no answer closed) is closed with Escape and noted: a fault fails the row instead of hanging it.
+class Watchdog {
+public:
+    Watchdog() {
+        QObject::connect(&timer_, &QTimer::timeout, [] {
+            for (QWidget* open :
+                 {overlay(), QApplication::activeModalWidget(), QApplication::activePopupWidget()}) {
+                if (open) {
+                    stray << QStringLiteral("%1 left open").arg(open->metaObject()->className());
+                    return QTest::keyClick(open, Qt::Key_Escape);
+                }
+            }
+        });
+        timer_.start(3000);
+    }
+
+private:
+    QTimer timer_;
+};
+
+// The accessible interface of the control with that name, as a screen reader reaches it.
+QAccessibleInterface* accessible(const QString& name) {
+    return QAccessible::queryAccessibleInterface(mainModule::mainForm().findChild<QWidget*>(name));
+}
+
+// A screen reader's press, and whatever it queued, done.
+void press(const QString& name) {
+    QAccessibleActionInterface* actions = accessible(name)->actionInterface();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QTest::qWait(20);
+}
+
+// While `up` is open, a screen reader presses a box, ">", the eyedropper and the notice and sets the
+// slider: none may be offered, and none may act. Whatever one opens anyway is closed again and noted,
+// so that a fault fails the row instead of hanging it.
+void pressEverything(QWidget* up) {
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [up] {
+        for (QWidget* other :
+             {overlay(), QApplication::activeModalWidget(), QApplication::activePopupWidget()}) {
+            if (other && other != up) {
+                stray << QStringLiteral("a press opened %1").arg(other->metaObject()->className());
+                return QTest::keyClick(other, Qt::Key_Escape);
+            }
+        }
+    });
+    closer.start(200);
+    for (const char* name : {"picPalette3", "lbPageScroll", "colorPicker", "imageCopyright"}) {
+        if (!accessible(name)->actionInterface()->actionNames().isEmpty())
+            stray << QStringLiteral("%1 offered a press").arg(name);
+        press(name);
+    }
+    accessible("sdLightChroma")->valueInterface()->setCurrentValue(50);
+    QTest::qWait(50);
+}
+
+// The key `name` held while `up` is open: the repeats X sends, a release and a press each. They must not
+// reach it.
+void repeatKey(QWidget* up, const QString& name) {
+    const QKeyCombination key = QKeySequence(name)[0];
+    for (int i = 0; i < 2; ++i) {
+        for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress})
+            qt_handleKeyEvent(up->window()->windowHandle(), type, key.key(), key.keyboardModifiers(),
+                              QString(QTest::keyToAscii(key.key())), true);
+    }
+    if (!up->isVisible())
+        stray << QStringLiteral("held %1 closed %2").arg(name, up->metaObject()->className());
+}
+
+// Acts on what a later step opens once it is up, noting what it shows; "after presses" or "after repeats
+// KEY" first tries the screen reader or a held key on it. Polls rather than waits: each of them blocks
+// the step in an event loop of its own.
+void answer(const std::function<QWidget*()>& find, const QString& meanwhile,
+            const std::function<void(QWidget*)>& act) {
     auto* poll = new QTimer(qApp);
     auto tries = std::make_shared<int>(0);
     QObject::connect(poll, &QTimer::timeout, [=] {
@@ -188,6 +280,10 @@ void answer(const std::function<QWidget*()>& find, const std::function<void(QWid
             seen << QStringLiteral("menu %1").arg(items.join('|'))
                  << QStringLiteral("at %1 %2").arg(menu->pos().x()).arg(menu->pos().y());
         }
+        if (up && meanwhile == "presses")
+            pressEverything(up);
+        else if (up && meanwhile.startsWith("repeats "))
+            repeatKey(up, meanwhile.section(' ', 1));
         if (up)
             act(up);
     });
@@ -207,35 +303,60 @@ QWidget* overlay() {
     return nullptr;
 }
 
-// To the open menu, or to the focused box.
+// Keys as X delivers them, to the window with the focus (Qt hands them on to an open menu). "Num+Enter"
+// carries the keypad modifier, as X sets it for every keypad key; "Shift++" is the "+" of a US layout;
+// "Return*3" is Return held until it repeated twice.
 void keys(const QStringList& names) {
-    for (const QString& name : names)
-        QTest::keySequence(menu() ? menu() : QApplication::focusWidget(), QKeySequence(name));
+    for (const QString& name : names) {
+        const QKeyCombination key = QKeySequence(name.section('*', 0, 0))[0];
+        const int presses = name.contains('*') ? name.section('*', 1).toInt() : 1;
+        QVERIFY2(key.key() != Qt::Key_unknown && presses > 0, qPrintable("not a key: " + name));
+        const QString text = key.keyboardModifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)
+                                 ? QString()
+                                 : QString(QTest::keyToAscii(key.key()));
+        for (int i = 0; i < presses; ++i) {
+            if (i > 0)
+                qt_handleKeyEvent(QGuiApplication::focusWindow(), QEvent::KeyRelease, key.key(),
+                                  key.keyboardModifiers(), text, true);
+            qt_handleKeyEvent(QGuiApplication::focusWindow(), QEvent::KeyPress, key.key(),
+                              key.keyboardModifiers(), text, i > 0);
+        }
+        qt_handleKeyEvent(QGuiApplication::focusWindow(), QEvent::KeyRelease, key.key(),
+                          key.keyboardModifiers(), text);
+        if (key.key() == Qt::Key_Menu) { // X's platform plugin turns the key into a context menu event
+            QWidget* focus = QApplication::focusWidget();
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, focus->mapFromGlobal(QCursor::pos()),
+                                    QCursor::pos());
+            QApplication::sendEvent(focus, &event);
+        }
+    }
 }
 
-// One step of a user's session, as the table writes it.
+// One step of a user's session, as the table writes it. Answering verbs (dialog, ok, choose, pick) say
+// how to answer what a later step opens, and may end in "after presses" or "after repeats KEY".
 void act(const QString& step) {
-    const QStringList w = step.split(QLatin1Char(' '));
+    const QString meanwhile = step.section(QStringLiteral(" after "), 1);
+    const QStringList w = step.section(QStringLiteral(" after "), 0, 0).split(QLatin1Char(' '));
     const QString verb = w[0];
-    const int n = w.value(1).toInt();
+    bool isNumber = false;
+    const int n = w.value(1).toInt(&isNumber);
     const QPoint centre = n >= 0 && n < 9 ? box(n)->rect().center() : QPoint();
+    QWindow* const window = mainModule::mainForm().windowHandle();
     if (verb == "nothing") {
     } else if (verb == "hover") {
         QTest::mouseMove(box(n), centre);
     } else if (verb == "click") {
         QTest::mouseClick(box(n), Qt::LeftButton, {}, centre);
-    } else if (verb == "dclick") { // what the window system delivers
-        QTest::mouseClick(box(n), Qt::LeftButton, {}, centre);
+    } else if (verb == "dclick") { // press, release, double-click, release, as the window system delivers
         QTest::mouseDClick(box(n), Qt::LeftButton, {}, centre);
-        QTest::mouseRelease(box(n), Qt::LeftButton, {}, centre);
     } else if (verb == "at") { // at x, y of the window, wherever that lands
-        QTest::mouseClick(mainModule::mainForm().windowHandle(), Qt::LeftButton, {}, QPoint(n, w[2].toInt()));
-    } else if (verb == "release") { // on ">", with button 1, 2 or 4
-        QTest::mouseRelease(control("lbPageScroll"), Qt::MouseButton(n), {}, QPoint(10, 10));
+        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(n, w[2].toInt()));
+    } else if (verb == "next") { // a click on ">" with button 1, 2 or 4
+        QTest::mouseClick(control("lbPageScroll"), Qt::MouseButton(n), {}, QPoint(10, 10));
     } else if (verb == "drag") { // the thumb, from where it is at 10 to x of the window
-        QTest::mousePress(mainModule::mainForm().windowHandle(), Qt::LeftButton, {}, QPoint(57, 263));
-        QTest::mouseMove(mainModule::mainForm().windowHandle(), QPoint(n, 263));
-        QTest::mouseRelease(mainModule::mainForm().windowHandle(), Qt::LeftButton, {}, QPoint(n, 263));
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(57, 263));
+        QTest::mouseMove(window, QPoint(n, 263));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(n, 263));
     } else if (verb == "wheel") {
         QWheelEvent wheel({20, 10}, slider()->mapToGlobal(QPointF(20, 10)), {}, QPoint(0, 120 * n),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -243,56 +364,83 @@ void act(const QString& step) {
     } else if (verb == "set") {
         slider()->setValue(n);
     } else if (verb == "activate") { // as a window manager does when a dialog closes
-        QApplication::setActiveWindow(&mainModule::mainForm());
+        mainModule::mainForm().activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), window);
     } else if (verb == "eyedropper" || verb == "notice") {
         QTest::mouseClick(control(verb == "notice" ? "imageCopyright" : "colorPicker"), Qt::LeftButton, {},
                           {20, 4});
+    } else if (verb == "press") { // a screen reader's press on box n, or on a control by name
+        press(isNumber ? QStringLiteral("picPalette%1").arg(n) : w[1]);
     } else if (verb == "key") {
         keys(w.mid(1));
-    } else if (verb == "menu") { // the right button on box n, or the Menu key
-        QContextMenuEvent event(w.value(2) == "key" ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
-                                centre - QPoint(9, 7), box(n)->mapToGlobal(centre - QPoint(9, 7)));
-        QApplication::sendEvent(box(n), &event);
+    } else if (verb == "menu") { // the right button on box n, off its centre
+        QTest::mouseClick(box(n), Qt::RightButton, {}, centre - QPoint(9, 7));
     } else if (verb == "dialog") {
-        answer(modal<QColorDialog>, [w](QWidget* up) {
+        answer(modal<QColorDialog>, meanwhile, [w](QWidget* up) {
             auto* colors = static_cast<QColorDialog*>(up);
             if (w.size() == 4)
                 colors->setCurrentColor(QColor(w[1].toInt(), w[2].toInt(), w[3].toInt()));
             w.value(1) == "cancel" ? colors->reject() : colors->accept();
         });
     } else if (verb == "ok") {
-        answer(modal<QMessageBox>, [](QWidget* up) { static_cast<QMessageBox*>(up)->accept(); });
+        answer(modal<QMessageBox>, meanwhile, [](QWidget* up) { static_cast<QMessageBox*>(up)->accept(); });
     } else if (verb == "choose") {
-        answer(menu, [w](QWidget*) { keys(w.mid(1)); });
+        answer(menu, meanwhile, [w](QWidget*) { keys(w.mid(1)); });
     } else if (verb == "pick") { // on the overlay: box n's centre, or Escape
-        answer(overlay, [w, n](QWidget* up) {
+        answer(overlay, meanwhile, [w, n](QWidget* up) {
             if (w[1] == "escape")
                 return QTest::keyClick(up, Qt::Key_Escape);
             const QPoint at = box(n)->mapToGlobal(box(n)->rect().center());
             QTest::mouseClick(up, Qt::LeftButton, {}, up->mapFromGlobal(at));
         });
     } else {
-        qFatal("unknown step %s", qPrintable(step));
+        QFAIL(qPrintable("unknown step " + step));
     }
 }
 
-// The focus rectangle as drawn on the focused box, 3 pixels inside its left edge: black, white or none.
+// The focus rectangle as the user sees it on the focused box: its color, then for the left, top, right and
+// bottom side where its line lies (from-to, in pixels inside the edge, beside the border's pixel), with
+// "dashed" when every side shows gaps; "none" without one.
 QString focusMark() {
     const int k = focusedBox();
     const QImage image = box(k)->grab().toImage();
-    for (int y = 4; y < image.height() - 4; ++y) {
-        const QColor c = image.pixelColor(3, y);
-        if (c != shown(k))
-            return c == Qt::black ? "black" : c == Qt::white ? "white" : c.name();
+    const int ratio = qRound(image.devicePixelRatio()), w = image.width(), h = image.height();
+    QString color, sides;
+    bool dashed = true;
+    // Side s as lines i (0 at the edge) of pixels j along it, in device pixels, middle half only.
+    const auto pixel = [&](int s, int i, int j) {
+        const int x = s == 0 ? i : s == 2 ? w - 1 - i : j, y = s == 1 ? i : s == 3 ? h - 1 - i : j;
+        return image.pixelColor(x, y);
+    };
+    for (int s = 0; s < 4; ++s) {
+        const int length = s % 2 ? w : h;
+        int from = -1, to = -1;
+        for (int i = ratio; i < length / 2; ++i) {
+            int marks = 0;
+            for (int j = length / 4; j < length * 3 / 4; ++j) {
+                const QColor c = pixel(s, i, j);
+                if (c != shown(k)) {
+                    ++marks;
+                    color = c == Qt::black ? "black" : c == Qt::white ? "white" : c.name();
+                }
+            }
+            if (marks > 0 && from < 0)
+                from = i;
+            if (marks > 0)
+                to = i + 1;
+            dashed = dashed && (marks == 0 || marks < length / 2);
+        }
+        sides += from < 0 ? QStringLiteral(" -")
+                          : QStringLiteral(" %1-%2").arg(double(from) / ratio).arg(double(to) / ratio);
     }
-    return QStringLiteral("none");
+    return color.isEmpty() ? QStringLiteral("none") : color + sides + (dashed ? " dashed" : "");
 }
 
 // Child modes: a run-time error escaping a handler; the eyedropper without a usable picker library;
 // a color dialog with a custom color, which Qt's dialog would keep in the user's settings at exit.
 int child(const QByteArray& mode) {
     mainModule::Main();
-    answer(modal<QMessageBox>, [](QWidget* up) {
+    answer(modal<QMessageBox>, {}, [](QWidget* up) {
         std::printf("%s\n", qPrintable(static_cast<QMessageBox*>(up)->text()));
         std::fflush(stdout); // before a run-time error ends the program
         static_cast<QMessageBox*>(up)->accept();
@@ -339,8 +487,10 @@ private slots:
     void init() {
         mainModule::Main();
         QVERIFY(QTest::qWaitForWindowActive(&mainModule::mainForm()));
+        QTest::mouseMove(mainModule::mainForm().windowHandle(), QPoint(230, 315)); // the pointer on the band
         QApplication::clipboard()->setText(QStringLiteral("-"));
         seen.clear();
+        stray.clear();
     }
     void cleanup() { mainModule::unloadMainForm(); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
@@ -353,6 +503,7 @@ private slots:
             cells("steps", "border", "readOut", "copied", "seed", "redrawn", "other");
         QStringList list = steps.split(QStringLiteral("; "));
         const QString last = list.takeLast();
+        const Watchdog watchdog;
         for (const QString& step : list)
             act(step);
         QList<QColor> before;
@@ -408,7 +559,7 @@ private slots:
             else if (what == "focus")
                 QCOMPARE(focusedBox(), k);
             else if (what == "mark")
-                QCOMPARE(focusMark(), value);
+                QCOMPARE(focusMark(), value == "none" ? value : value + " 3-4 3-4 3-4 3-4 dashed");
             else if (what == "seed")
                 QCOMPARE(packed(shown(0)), value.toInt());
             else if (what == "all")
@@ -416,6 +567,8 @@ private slots:
                     QCOMPARE(QString::number(paletteColors(box)), value);
             else if (what == "dialog")
                 QCOMPARE(seen.value(0), QStringLiteral("dialog %1").arg(packed(c)));
+            else if (fact.startsWith("menu at pointer"))
+                QCOMPARE(seen.value(1), QStringLiteral("at %1 %2").arg(centre.x() - 9).arg(centre.y() - 7));
             else if (fact.startsWith("menu at"))
                 QCOMPARE(seen.value(1), QStringLiteral("at %1 %2").arg(centre.x()).arg(centre.y()));
             else if (what == "menu")
@@ -428,14 +581,23 @@ private slots:
             else
                 QCOMPARE(seen.value(0), fact);
         }
+        QCOMPARE(stray, QStringList());
+
+        // Whatever the row opened and closed, the window takes input again.
+        act(QStringLiteral("press 3"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 hex(shown(3).blue()) + hex(shown(3).green()) + hex(shown(3).red()));
     }
 
-    // Next to the program: nothing, or a library without PickColor | the message's second part
+    // Next to the program: nothing, a library without PickColor, or the picker with its ELF header saying
+    // another machine (AArch64, 183) | the message's second part
     void pickerLibraryProblems_data() {
         addRows(R"(
 missing | - | libcolorPicker.so is not installed next to Corvella.
 without PickColor | )" NO_PICK_LIBRARY
                 R"( | %1/libcolorPicker.so was found, but it does not provide PickColor.
+built for another machine | )" PICK_LIBRARY
+                R"( as machine 183 | %1/libcolorPicker.so is not a library for this machine.
 )",
                 {"library", "message"});
     }
@@ -443,21 +605,56 @@ without PickColor | )" NO_PICK_LIBRARY
         const auto [library, message] = cells("library", "message");
         const QTemporaryDir folder;
         const QString program = folder.filePath(QStringLiteral("program"));
+        const QString copy = folder.filePath(QStringLiteral("libcolorPicker.so"));
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
-        QVERIFY(library == "-" || QFile::copy(library, folder.filePath(QStringLiteral("libcolorPicker.so"))));
+        QVERIFY(library == "-" || QFile::copy(library.section(" as machine ", 0, 0), copy));
+        if (library.contains(" as machine ")) {
+            QFile elf(copy);
+            const auto machine = static_cast<quint16>(library.section(' ', -1).toUInt());
+            QVERIFY(elf.open(QIODevice::ReadWrite) && elf.seek(18));
+            QVERIFY(elf.write(reinterpret_cast<const char*>(&machine), 2) == 2); // little-endian, as x86-64
+        }
         QCOMPARE(runChild(program, QStringLiteral("pick")),
                  QStringLiteral("The screen color picker is not available.\n\n%1\nunchanged\n")
                      .arg(QString(message).replace("%1", QDir(folder.path()).canonicalPath())));
     }
 
     // A run-time error ends the program with a message and status 1; a session with the color dialog
-    // leaves no settings behind.
+    // leaves no settings behind; the program started and closed ends with status 0.
     void childProcesses() {
         int status = 0;
         QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("error"), &status),
                  QStringLiteral("Run-time error '6':\n\nOverflow\n"));
         QCOMPARE(status, 1);
         QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("dialog")), "changed\n");
+        // Wayland compositors match the window to its desktop entry by this name.
+        QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("run"), &status),
+                 "example.quenlot.Corvella\n");
+        QCOMPARE(status, 0);
+    }
+
+    // The real program without a display: one line naming what it tried, status 1 (not Qt's abort).
+    void noDisplay_data() {
+        addRows(R"(
+none set | - | Corvella: no display could be opened (neither DISPLAY nor WAYLAND_DISPLAY is set).
+nothing there | :65000 | Corvella: no display could be opened (DISPLAY=:65000).
+)",
+                {"display", "line"});
+    }
+    void noDisplay() {
+        const auto [display, line] = cells("display", "line");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+            environment.remove(variable);
+        if (display != "-")
+            environment.insert("DISPLAY", display);
+        QProcess corvella;
+        corvella.setProcessEnvironment(environment);
+        corvella.start(QCoreApplication::applicationDirPath() + "/corvella", {});
+        QVERIFY(corvella.waitForFinished(20000));
+        QCOMPARE(QString::fromUtf8(corvella.readAllStandardError()), line + '\n');
+        QCOMPARE(corvella.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(corvella.exitCode(), 1);
     }
 
     // At scale 1 the pictures are the files as drawn; at 2, their twice-size drawings.
@@ -468,11 +665,19 @@ without PickColor | )" NO_PICK_LIBRARY
         QCOMPARE(eyedropper->pixmap().size(), QSize(32, 32) * ratio);
         QCOMPARE(eyedropper->pixmap().devicePixelRatio(), ratio);
         QCOMPARE(eyedropper->cursor().pixmap().size(), QSize(32, 32) * ratio);
-        QCOMPARE(eyedropper->cursor().hotSpot(), QPoint(12, 1));
     }
 };
 
 int main(int argc, char* argv[]) {
+    if (qgetenv("TST_WINDOW_CHILD") == "run") { // the program's own start, closed as soon as it runs
+        qAddPreRoutine([] {
+            QTimer::singleShot(0, [] {
+                std::printf("%s\n", qPrintable(QGuiApplication::desktopFileName()));
+                mainModule::mainForm().close();
+            });
+        });
+        return mainModule::run(argc, argv);
+    }
     QApplication application(argc, argv);
     TestWindow test;
     return qEnvironmentVariableIsSet("TST_WINDOW_CHILD") ? child(qgetenv("TST_WINDOW_CHILD"))

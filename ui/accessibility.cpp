@@ -1,7 +1,9 @@
-// Push buttons and a link for assistive technologies, in place of Qt's frames, labels and images.
+// Push buttons, a link and a slider for assistive technologies, in place of Qt's frames, labels, images
+// and slider: each press or change goes through the window's one way in.
 #include "accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QSlider>
 #include <QWidget>
 
 #include "mainGUI.h"
@@ -10,13 +12,20 @@ namespace accessibility {
 
 namespace {
 
-// A control whose press action is its click; its name and description are the widget's own.
+mainGUI* windowOf(const QWidget* widget) {
+    return qobject_cast<mainGUI*>(widget->window());
+}
+
+// A control whose press action is its click; its name and description are the widget's own. While the
+// window takes no input it offers no action, so a screen reader reports the press as unavailable.
 class PressableControl final : public QAccessibleWidget {
 public:
     PressableControl(QWidget* widget, QAccessible::Role role)
         : QAccessibleWidget(widget, role) {}
 
     QStringList actionNames() const override {
+        if (!windowOf(widget())->takesInput())
+            return {};
         QStringList names{pressAction()};
         if (widget()->focusPolicy() != Qt::NoFocus)
             names << setFocusAction();
@@ -24,18 +33,45 @@ public:
     }
 
     void doAction(const QString& actionName) override {
-        auto* window = qobject_cast<mainGUI*>(widget()->window());
-        if (actionName == pressAction() && window)
-            window->pressControl(widget());
+        if (actionName == pressAction())
+            windowOf(widget())->press(widget());
         else
             QAccessibleWidget::doAction(actionName);
     }
+
+    QStringList keyBindingsForAction(const QString& actionName) const override {
+        const QString key = windowOf(widget())->keyBinding(widget());
+        return actionName == pressAction() && !key.isEmpty() ? QStringList{key} : QStringList();
+    }
+};
+
+// The spread slider's value, which a screen reader may set while the window takes input.
+class SpreadSlider final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SpreadSlider(QSlider* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override { return slider()->value(); }
+    void setCurrentValue(const QVariant& value) override {
+        if (windowOf(widget())->takesInput())
+            slider()->setValue(value.toInt()); // regenerates through valueChanged, as any move
+    }
+    QVariant maximumValue() const override { return slider()->maximum(); }
+    QVariant minimumValue() const override { return slider()->minimum(); }
+    QVariant minimumStepSize() const override { return slider()->singleStep(); }
+
+private:
+    QSlider* slider() const { return static_cast<QSlider*>(widget()); }
 };
 
 QAccessibleInterface* controlInterface(const QString& className, QObject* object) {
     Q_UNUSED(className);
     auto* widget = qobject_cast<QWidget*>(object);
-    if (!widget || !qobject_cast<mainGUI*>(widget->window()))
+    if (!widget || !windowOf(widget))
         return nullptr;
     const QString name = widget->objectName();
     if (name.startsWith(QLatin1String("picPalette")) || name == QLatin1String("lbPageScroll") ||
@@ -43,6 +79,8 @@ QAccessibleInterface* controlInterface(const QString& className, QObject* object
         return new PressableControl(widget, QAccessible::Button);
     if (name == QLatin1String("imageCopyright"))
         return new PressableControl(widget, QAccessible::Link);
+    if (auto* slider = qobject_cast<QSlider*>(widget))
+        return new SpreadSlider(slider);
     return nullptr;
 }
 

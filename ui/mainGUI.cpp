@@ -20,7 +20,7 @@
 
 namespace {
 
-// Where the hand's fingertip is in the cursor picture.
+// Where the hand's fingertip is in the 32-pixel cursor picture.
 constexpr int kHandHotSpotX = 12;
 constexpr int kHandHotSpotY = 1;
 
@@ -73,6 +73,14 @@ QPixmap eyedropperPicture(qreal ratio) {
     QPixmap eyedropper = picture(QStringLiteral("eyedropper"), QStringLiteral("ico"), ratio);
     eyedropper.setMask(eyedropper.createMaskFromColor(Qt::black));
     return eyedropper;
+}
+
+// Qt on X11 hands the hot spot to the server as it is given, in the picture's own pixels: the twice-size
+// picture needs it twice as far in.
+QCursor handCursor(qreal ratio) {
+    const QPixmap hand = picture(QStringLiteral("hand"), QStringLiteral("cur"), ratio);
+    const qreal scale = hand.devicePixelRatio();
+    return QCursor(hand, qRound(kHandHotSpotX * scale), qRound(kHandHotSpotY * scale));
 }
 
 // Mouse arguments as the handlers take them: buttons 1 left, 2 right, 4 middle; shift state 1 Shift,
@@ -145,9 +153,7 @@ void mainGUI::createPalette() {
 
 void mainGUI::createBand() {
     const qreal ratio = devicePixelRatioF();
-    // The hot spot is in device-independent pixels, whatever the picture's size.
-    const QCursor hand(picture(QStringLiteral("hand"), QStringLiteral("cur"), ratio), kHandHotSpotX,
-                       kHandHotSpotY);
+    const QCursor hand = handCursor(ratio);
 
     Shape1 = new QWidget(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
@@ -221,9 +227,11 @@ void mainGUI::Form_Load() {
             [this] { errorReport::runGuarded([this] { sdLightChroma_Scroll(); }); });
 }
 
-// Closing the window ends the program; the close is never refused.
+// Closing the window ends the program; the close is never refused. An action waiting in a pick or a
+// dialog is abandoned: Qt's quit ends every event loop, and the action does nothing further.
 void mainGUI::Form_Unload(std::int16_t& Cancel) {
     Q_UNUSED(Cancel);
+    closing = true;
     QCoreApplication::quit();
 }
 
@@ -250,6 +258,9 @@ bool mainGUI::isClick(QObject* watched, QEvent* event) {
 }
 
 bool mainGUI::eventFilter(QObject* watched, QEvent* event) {
+    if (event->isInputEvent() && !takesInput()) {
+        return true; // mouse, wheel and keys wait with the rest
+    }
     for (std::size_t k = 0; k < picPalette.size(); ++k) {
         if (watched == picPalette[k]) {
             return routeBoxEvent(static_cast<std::int16_t>(k), event);
@@ -282,21 +293,22 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
         return true; // a press on a box never reaches the window's background
     case QEvent::MouseButtonRelease:
         if (isClick(picPalette[static_cast<std::size_t>(Index)], event)) {
-            errorReport::runGuarded([&] { picPalette_Click(Index); });
+            perform(Action::boxClick, Index);
         }
         return true;
     case QEvent::MouseButtonDblClick:
         pressedControl = nullptr;
         if (isLeftButton(event)) {
-            errorReport::runGuarded([&] { picPalette_DblClick(Index); });
+            perform(Action::boxDoubleClick, Index);
         }
         return true;
     case QEvent::ContextMenu: {
         // From the right button at the pointer; from the Menu key at the box.
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-        showCopyMenu(Index, menuEvent->reason() == QContextMenuEvent::Mouse
-                                ? std::optional<QPoint>(menuEvent->globalPos())
-                                : std::nullopt);
+        perform(Action::copyMenu, Index,
+                menuEvent->reason() == QContextMenuEvent::Mouse
+                    ? std::optional<QPoint>(menuEvent->globalPos())
+                    : std::nullopt);
         return true;
     }
     case QEvent::KeyPress:
@@ -323,7 +335,7 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
 }
 
 // Labels and pictures ignore mouse presses, which would then reach the window as background clicks:
-// their mouse events end here.
+// their mouse events end here. Every button released on ">" counts; the others take a left click.
 bool mainGUI::routeLabelEvent(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -335,46 +347,44 @@ bool mainGUI::routeLabelEvent(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
         pressedControl = nullptr;
         return true;
-    case QEvent::MouseButtonRelease: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (watched == lbPageScroll) {
-            errorReport::runGuarded([&] {
-                lbPageScroll_MouseUp(buttonsOf(mouse->button()), shiftOf(mouse->modifiers()),
-                                     twipsOf(mouse->position().x()), twipsOf(mouse->position().y()));
-            });
-        }
-        if (isClick(watched, event)) {
-            routeClick(watched);
+    case QEvent::MouseButtonRelease:
+        if (isClick(watched, event) || watched == lbPageScroll) {
+            if (const auto action = clickActionOf(watched)) {
+                perform(*action);
+            }
         }
         return true;
-    }
     default:
         return false;
     }
 }
 
-void mainGUI::routeClick(QObject* watched) {
-    if (watched == colorPicker) {
-        errorReport::runGuarded([this] { colorPicker_Click(); });
-    } else if (watched == imageCopyright) {
-        errorReport::runGuarded([this] { imageCopyright_Click(); });
-    } else if (watched == lbQuenlotLtd) {
-        errorReport::runGuarded([this] { lbQuenlotLtd_Click(); });
+// What a click on a control other than a box does (the hidden address label opens the page as well).
+std::optional<Action> mainGUI::clickActionOf(const QObject* control) const {
+    if (control == lbPageScroll) {
+        return Action::newProposals;
     }
+    if (control == colorPicker) {
+        return Action::eyedropper;
+    }
+    if (control == imageCopyright || control == lbQuenlotLtd) {
+        return Action::notice;
+    }
+    return std::nullopt;
 }
 
-// Queued, so that the assistive technology's call returns before a dialog or a pick blocks.
-void mainGUI::pressControl(QWidget* control) {
+void mainGUI::press(QWidget* control) {
     QMetaObject::invokeMethod(
         this,
         [this, control] {
             for (std::size_t k = 0; k < picPalette.size(); ++k) {
-                if (control == picPalette[k])
-                    errorReport::runGuarded([&] { picPalette_Click(static_cast<std::int16_t>(k)); });
+                if (control == picPalette[k]) {
+                    perform(Action::boxClick, static_cast<std::int16_t>(k));
+                }
             }
-            if (control == lbPageScroll)
-                errorReport::runGuarded([this] { lbPageScroll_MouseUp(1, 0, 0, 0); });
-            routeClick(control);
+            if (const auto action = clickActionOf(control)) {
+                perform(*action);
+            }
         },
         Qt::QueuedConnection);
 }
@@ -388,7 +398,7 @@ void mainGUI::mousePressEvent(QMouseEvent* event) {
 
 void mainGUI::mouseReleaseEvent(QMouseEvent* event) {
     if (isClick(this, event)) {
-        errorReport::runGuarded([this] { Form_Click(); });
+        perform(Action::background);
     }
 }
 

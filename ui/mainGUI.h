@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "action.h"
+
 class QColorDialog;
 class QFrame;
 class QKeyEvent;
@@ -30,8 +32,20 @@ public:
     void paintBox(std::int16_t Index, std::int32_t color);
     // The spread slider's position, read as a 16-bit integer.
     std::int16_t sliderValue() const;
-    // What an assistive technology's press does: the click that the control's handler answers.
-    void pressControl(QWidget* control);
+
+    // Whether the window takes input now: not while an action runs, which includes every dialog,
+    // message, menu and pick it opens. Mouse and keys are refused before they reach a control; perform
+    // refuses the rest.
+    bool takesInput() const;
+    // The one entry of every route to a user action: on box Index (for the box actions), with the copy
+    // menu at the global position `at` (the box's centre without one). Nothing happens unless the window
+    // takes input.
+    void perform(Action action, std::int16_t Index = -1, std::optional<QPoint> at = std::nullopt);
+    // An assistive technology's press on a control: the action a click on it performs, once the press
+    // has returned (a dialog or a pick must not block the caller).
+    void press(QWidget* control);
+    // The key that does what a press on `control` does ("Ctrl+R" for ">"), or empty.
+    QString keyBinding(const QWidget* control) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override; // routes control events to handlers
@@ -53,7 +67,6 @@ private:
     void lbPageScroll_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
     void colorPicker_Click();
     void imageCopyright_Click();
-    void lbQuenlotLtd_Click();
 
     void createControls();
     void createPalette();
@@ -61,19 +74,20 @@ private:
     QFrame* box(std::int32_t Index) const;
     std::int32_t boxColor(std::int16_t Index) const;
     void regenerateAround(std::int32_t color);
-    void openMakerPage();
     void takeProposalAsSeed(std::int16_t Index);
     void takeSeedFromDialog();
     QColorDialog& colorDialog();
+    std::optional<Action> act(Action action, std::int16_t Index, std::optional<QPoint> at);
     bool routeBoxEvent(std::int16_t Index, QEvent* event);
     bool routeLabelEvent(QObject* watched, QEvent* event);
     bool isClick(QObject* watched, QEvent* event);
-    void routeClick(QObject* watched);
+    std::optional<Action> clickActionOf(const QObject* control) const;
     bool routeKey(std::int16_t Index, QKeyEvent* event);
     void moveFocusInGrid(std::int16_t Index, int columns, int rows);
     void showFocusByKeys(bool shown);
     void paintPaletteBox(std::int16_t Index);
-    void showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition = std::nullopt);
+    std::optional<Action> showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition);
+    void copy(Action form, std::int16_t Index);
 
     std::array<QFrame*, 9> picPalette{};
     QWidget* Shape1 = nullptr;
@@ -87,4 +101,6 @@ private:
 
     QObject* pressedControl = nullptr; // where the left button went down, until a click completes
     bool focusShownByKeys = false;     // the focused box shows its focus rectangle
+    bool acting = false;               // an action runs (and may wait in a dialog, menu or pick)
+    bool closing = false;              // the window was closed: the program is ending
 };

@@ -104,14 +104,6 @@ void mainGUI::regenerateAround(std::int32_t color) {
     GenerateColor(redOf(seed), greenOf(seed), blueOf(seed), dL, dC);
 }
 
-// Both the notice and the (hidden) address label open the maker's page. The shell's answer is not
-// needed: a missing browser shows nothing and the program goes on.
-void mainGUI::openMakerPage() {
-    QString url = makerPage::kAddress;
-    std::int32_t showCmd = openURL::kShowMaximized;
-    openURL::launchURL(url, showCmd);
-}
-
 void mainGUI::Form_Click() {
     border(-1);
 }
@@ -197,7 +189,11 @@ void mainGUI::colorPicker_Click() {
     using mainModule::pickedBlue;
     using mainModule::pickedGreen;
     using mainModule::pickedRed;
-    if (pickColor(&pickedRed, &pickedGreen, &pickedBlue) == -1) {
+    const std::int16_t picked = pickColor(&pickedRed, &pickedGreen, &pickedBlue);
+    if (closing) {
+        return; // the window was closed during the pick: nothing more to show
+    }
+    if (picked == -1) {
         corvColor::curRed = pickedRed;
         corvColor::curGreen = pickedGreen;
         corvColor::curBlue = pickedBlue;
@@ -214,12 +210,12 @@ void mainGUI::colorPicker_Click() {
     updateLabelRGB(-1);
 }
 
+// The notice opens the maker's page. The shell's answer is not needed: a missing browser shows nothing
+// and the program goes on.
 void mainGUI::imageCopyright_Click() {
-    openMakerPage();
-}
-
-void mainGUI::lbQuenlotLtd_Click() {
-    openMakerPage();
+    QString url = makerPage::kAddress;
+    std::int32_t showCmd = openURL::kShowMaximized;
+    openURL::launchURL(url, showCmd);
 }
 
 QColorDialog& mainGUI::colorDialog() {

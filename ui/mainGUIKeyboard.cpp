@@ -4,12 +4,13 @@
 
 #include <QFrame>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
 #include <QSlider>
 #include <qdrawutil.h>
 
 #include "corvColor.h"
-#include "errorReport.h"
+#include "heldKey.h"
 #include "layout.h"
 #include "paletteColors.h"
 
@@ -30,16 +31,44 @@ Qt::KeyboardModifiers commandModifiers(const QKeyEvent* event) {
            (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 }
 
+// The keys of the commands that are not about one box; screen readers hear them as the key bindings of
+// ">" and the eyedropper.
+constexpr QKeyCombination kNewProposalsKey(Qt::ControlModifier, Qt::Key_R);
+constexpr QKeyCombination kEyedropperKey(Qt::ControlModifier, Qt::Key_E);
+
+// The action of a key on a box, if it has one. Keypad keys count as the main ones; "+" is Shift+= on many
+// layouts, so Shift is allowed with + and -.
+std::optional<Action> keyAction(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = commandModifiers(event);
+    const bool plain = modifiers == Qt::NoModifier;
+    const int key = event->key();
+    const QKeyCombination combination(modifiers, Qt::Key(key));
+    if (plain && key == Qt::Key_Space)
+        return Action::boxClick;
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter))
+        return Action::boxDoubleClick;
+    if (combination == kNewProposalsKey)
+        return Action::newProposals;
+    if (combination == kEyedropperKey)
+        return Action::eyedropper;
+    if ((plain || modifiers == Qt::ShiftModifier) && (key == Qt::Key_Plus || key == Qt::Key_Minus))
+        return key == Qt::Key_Plus ? Action::spreadUp : Action::spreadDown;
+    if (modifiers == Qt::ShiftModifier && key == Qt::Key_F10)
+        return Action::copyMenu;
+    return std::nullopt;
+}
+
 } // namespace
 
 using corvPalette::paletteColors;
 
-// Keys that act on the focused box: true when one did. Tab and every other key go on to Qt.
+// Keys that act on the focused box: true when one did. Tab and every other key go on to Qt. A held key
+// acts once, but for the slider's steps and the arrows, which go on as long as it is held; what the
+// first press opens (the color dialog after Enter) never sees the repeats.
 bool mainGUI::routeKey(std::int16_t Index, QKeyEvent* event) {
-    const Qt::KeyboardModifiers modifiers = commandModifiers(event);
-    const bool plain = modifiers == Qt::NoModifier;
     const int key = event->key();
-    if (plain && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
+    if (commandModifiers(event) == Qt::NoModifier &&
+        (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
         moveFocusInGrid(Index,
                         key == Qt::Key_Left    ? -1
                         : key == Qt::Key_Right ? 1
@@ -47,26 +76,28 @@ bool mainGUI::routeKey(std::int16_t Index, QKeyEvent* event) {
                         key == Qt::Key_Up     ? -1
                         : key == Qt::Key_Down ? 1
                                               : 0);
-    } else if (plain && key == Qt::Key_Space) {
-        if (!event->isAutoRepeat())
-            errorReport::runGuarded([&] { picPalette_Click(Index); });
-    } else if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        if (!event->isAutoRepeat())
-            errorReport::runGuarded([&] { picPalette_DblClick(Index); });
-    } else if (modifiers == Qt::ControlModifier && key == Qt::Key_R) {
-        errorReport::runGuarded([this] { lbPageScroll_MouseUp(1, 2, 0, 0); });
-    } else if (modifiers == Qt::ControlModifier && key == Qt::Key_E) {
-        errorReport::runGuarded([this] { colorPicker_Click(); });
-    } else if ((plain || modifiers == Qt::ShiftModifier) && (key == Qt::Key_Plus || key == Qt::Key_Minus)) {
-        // As a click on the track beside the thumb: one page step, which regenerates through valueChanged.
-        sdLightChroma->triggerAction(key == Qt::Key_Plus ? QSlider::SliderPageStepAdd
-                                                         : QSlider::SliderPageStepSub);
-    } else if (modifiers == Qt::ShiftModifier && key == Qt::Key_F10) {
-        showCopyMenu(Index);
-    } else {
+        return true;
+    }
+    const std::optional<Action> action = keyAction(event);
+    if (!action) {
         return false;
     }
+    const bool repeats = action == Action::spreadUp || action == Action::spreadDown;
+    if (event->isAutoRepeat() && !repeats) {
+        return true;
+    }
+    const heldKey::SwallowRepeats held(key);
+    perform(*action, Index);
     return true;
+}
+
+QString mainGUI::keyBinding(const QWidget* control) const {
+    const std::optional<Action> action = clickActionOf(control);
+    const std::optional<QKeyCombination> key = action == Action::newProposals ? kNewProposalsKey
+                                               : action == Action::eyedropper
+                                                   ? kEyedropperKey
+                                                   : std::optional<QKeyCombination>();
+    return key ? QKeySequence(*key).toString(QKeySequence::NativeText) : QString();
 }
 
 // To the neighbour in that direction; at the grid's edge the focus stays.
@@ -100,7 +131,9 @@ void mainGUI::paintPaletteBox(std::int16_t Index) {
     if (focusShownByKeys && target->hasFocus()) {
         const bool light = isLight(paletteColors(Index));
         painter.setPen(QPen(light ? Qt::black : Qt::white, 1, Qt::DashLine));
-        painter.drawRect(
-            target->rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1, -kFocusInset - 1));
+        // The pen's middle half a pixel further in, so that its one pixel (two at scale 2) lies wholly
+        // on the inset's side at every scale.
+        const qreal middle = kFocusInset + 0.5;
+        painter.drawRect(QRectF(target->rect()).adjusted(middle, middle, -middle, -middle));
     }
 }

@@ -1,6 +1,7 @@
 // The copy menu of a palette box: the color in the forms other tools take, and the whole palette.
 #include "mainGUI.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
@@ -30,24 +31,35 @@ QString paletteText() {
     return text;
 }
 
-void copy(const QString& text) {
-    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+void addItem(QMenu& menu, const QString& text, Action action) {
+    menu.addAction(text)->setData(static_cast<int>(action));
 }
 
 } // namespace
 
-// At the pointer, or at the box's centre when the keyboard opened it. Choosing an item copies and does
-// nothing else: no border, no read-out, no new proposals.
-void mainGUI::showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition) {
+// At the pointer, or at the box's centre when the keyboard opened it. The item chosen, if any, is
+// what the window performs once the menu has closed.
+std::optional<Action> mainGUI::showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition) {
     const std::int32_t color = paletteColors(Index);
-    const QString web = colorText::webHexText(color);
-    const QString css = colorText::cssText(color);
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("copyMenu"));
-    menu.addAction(tr("Copy %1").arg(web), this, [web] { copy(web); });
-    menu.addAction(tr("Copy %1").arg(css), this, [css] { copy(css); });
+    addItem(menu, tr("Copy %1").arg(colorText::webHexText(color)), Action::copyWeb);
+    addItem(menu, tr("Copy %1").arg(colorText::cssText(color)), Action::copyCss);
     menu.addSeparator();
-    menu.addAction(tr("Copy the whole palette"), this, [] { copy(paletteText()); });
+    addItem(menu, tr("Copy the whole palette"), Action::copyPalette);
     const QFrame* target = box(Index);
-    menu.exec(globalPosition.value_or(target->mapToGlobal(target->rect().center())));
+    const QAction* chosen = menu.exec(globalPosition.value_or(target->mapToGlobal(target->rect().center())));
+    if (chosen == nullptr) {
+        return std::nullopt;
+    }
+    return static_cast<Action>(chosen->data().toInt());
+}
+
+// Copies and does nothing else: no border, no read-out, no new proposals.
+void mainGUI::copy(Action form, std::int16_t Index) {
+    const std::int32_t color = paletteColors(Index);
+    const QString text = form == Action::copyWeb   ? colorText::webHexText(color)
+                         : form == Action::copyCss ? colorText::cssText(color)
+                                                   : paletteText();
+    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }

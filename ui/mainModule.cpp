@@ -8,6 +8,7 @@
 #include "corvColor.h"
 #include "errorReport.h"
 #include "mainGUI.h"
+#include "onDisplay.h"
 #include "paletteColors.h"
 
 namespace mainModule {
@@ -55,7 +56,9 @@ void Main() {
 }
 
 int run(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = onDisplay::openApplication(argc, argv);
+    // The desktop entry's name: Wayland compositors find the icon and the name for the window by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quenlot.Corvella"));
     errorReport::runGuarded(Main);
     const int status = QApplication::exec();
     unloadMainForm(); // before Qt goes away

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -26,6 +27,27 @@ QString ownLibraryPath() {
     return {};
 }
 
+// The class, byte order and machine an ELF file is built for (bytes 4, 5, 18 and 19 of its header);
+// empty for a file that is not ELF.
+QByteArray elfMachine(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray header = file.read(20);
+    if (header.size() < 20 || !header.startsWith("\x7f"
+                                                 "ELF")) {
+        return {};
+    }
+    return header.mid(4, 2) + header.mid(18, 2);
+}
+
+// The loader reports a library built for another machine as a file that does not exist.
+bool isForThisMachine(const QString& path) {
+    const QByteArray own = elfMachine(QCoreApplication::applicationFilePath());
+    return own.isEmpty() || elfMachine(path) == own;
+}
+
 } // namespace
 
 PickColorFunction pickColorFunction(QString& whyNot) {
@@ -41,7 +63,10 @@ PickColorFunction pickColorFunction(QString& whyNot) {
     }
     QLibrary library(path);
     if (!library.load()) {
-        whyNot = library.errorString();
+        whyNot = isForThisMachine(path)
+                     ? library.errorString()
+                     : QCoreApplication::translate("pickerLibrary", "%1 is not a library for this machine.")
+                           .arg(path);
         return nullptr;
     }
     pickColor = reinterpret_cast<PickColorFunction>(library.resolve("PickColor"));

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Corvella as installed: `cmake --install` into a temporary prefix and the Debian package hold exactly the
 # expected files, stripped, with the picker exporting PickColor alone; then a short session under Xvfb: a
-# click copies the seed's text to the real clipboard, a screen reader finds and presses the controls
-# (atspi.py), the eyedropper loads the installed library (never a decoy of the same name) and picks a
-# color from another window, and closing the window exits with 0.
+# click copies the seed's text to the real clipboard, the hand's click point is the fingertip, a screen
+# reader finds and presses the controls (atspi.py) but not while the screen overlay is up, the eyedropper
+# loads the installed library (never a decoy of the same name) and picks a color from another window, and
+# closing the window exits with 0. Then the desktop portal's pick, against a stand-in portal: at scale 2,
+# the screen reader waits while a pick is pending and works after it; closing the window while the
+# portal does not answer ends Corvella at once, and no pick is asked for.
 # Usage, with a session bus of its own: dbus-run-session -- session.sh <build dir>
 set -euo pipefail
 build=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
+pictures=$here/../../ui/pictures
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
@@ -56,6 +61,30 @@ clip() {
     done
 }
 
+# Asks window $1 to close, as a window manager does.
+close_window() {
+    /usr/bin/python3 -c 'import sys
+from Xlib import X, display, protocol
+screen = display.Display()
+window = screen.create_resource_object("window", int(sys.argv[1]))
+atom = screen.intern_atom
+window.send_event(protocol.event.ClientMessage(window=window, client_type=atom("WM_PROTOCOLS"),
+                  data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
+screen.flush()' "$1"
+}
+# Waits at most $2 tenths of a second for process $1 to end; then $ended is its exit status, or "running".
+wait_end() {
+    for _ in $(seq "$2"); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    ended=running
+    if ! kill -0 "$1" 2>/dev/null; then
+        ended=0
+        wait "$1" || ended=$?
+    fi
+}
+
 # Another window to pick from: a build-tree Corvella moved aside, whose proposals were drawn again.
 "$build/bin/corvella" 2>/dev/null &
 pids+=($!)
@@ -75,10 +104,13 @@ corvella=$(window --pid "$pid" --name '^ Corvella$')
 xdotool windowmove --sync "$corvella" 100 100
 clip mousemove 219 219 click 1 # the centre box
 [[ $copied == C89664 ]] || fail "a click on the seed copied '$copied'"
-/usr/bin/python3 "$(dirname "$(realpath "$0")")/atspi.py" "$pid" || fail "as a screen reader sees it"
+xdotool mousemove 322 364 sleep 0.2 # on ">"
+/usr/bin/python3 "$here/cursor.py" "$pictures/hand.cur" || fail "the hand cursor"
+/usr/bin/python3 "$here/atspi.py" "$pid" || fail "as a screen reader sees it"
 
 xdotool mousemove 112 358 click 1 # the eyedropper
 [[ -n $(window --name '^Pick a color$') ]] || fail "the eyedropper showed no overlay"
+/usr/bin/python3 "$here/atspi.py" "$pid" refused || fail "a screen reader during the screen overlay"
 libraries=$(awk '$6 ~ /libcolorPicker/ {print $6}' "/proc/$pid/maps" | sort -u)
 [[ $libraries == "$prefix/lib/corvella/libcolorPicker.so" ]] || fail "picker libraries loaded: $libraries"
 xdotool mousemove 949 89 click 1
@@ -86,20 +118,63 @@ sleep 0.5
 clip mousemove 219 219 click 1
 [[ $copied == "$wanted" ]] || fail "picked '$copied' from the other window's '$wanted'"
 
-# As a window manager asks a window to close.
-/usr/bin/python3 -c 'import sys
-from Xlib import X, display, protocol
-screen = display.Display()
-window = screen.create_resource_object("window", int(sys.argv[1]))
-atom = screen.intern_atom
-window.send_event(protocol.event.ClientMessage(window=window, client_type=atom("WM_PROTOCOLS"),
-                  data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
-screen.flush()' "$corvella"
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-status=0
-wait "$pid" || status=$?
-[[ $status == 0 ]] || fail "exit status $status after the close request"
+close_window "$corvella"
+wait_end "$pid" 100
+[[ $ended == 0 ]] || fail "exit status $ended after the close request"
+
+# A stand-in portal with the options given on this session bus; its calls go to $work/portal.log.
+standin() {
+    [[ -z ${standin_pid:-} ]] || { kill "$standin_pid"; wait "$standin_pid" 2>/dev/null || true; }
+    TST_PICKER_PORTAL="$*" QT_QPA_PLATFORM=offscreen "$build/tests/tst_picker" >"$work/portal.log" 2>/dev/null &
+    standin_pid=$!
+    pids+=("$standin_pid")
+    for _ in $(seq 100); do
+        dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+            string:org.freedesktop.portal.Desktop 2>/dev/null | grep -q true && return
+        sleep 0.1
+    done
+    fail "the stand-in portal did not start"
+}
+# Corvella from the build tree, asking the portal as under XWayland, at the top left; sets $pid, $corvella.
+portal_corvella() {
+    env "$@" WAYLAND_DISPLAY=corvella-test QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$build/bin/corvella" 2>/dev/null &
+    pid=$!
+    pids+=("$pid")
+    corvella=$(window --pid "$pid" --name '^ Corvella$')
+    [[ -n $corvella ]] || fail "Corvella ($*) showed no window"
+    xdotool windowmove --sync "$corvella" 0 0 windowfocus --sync "$corvella"
+}
+# Waits until the stand-in was asked $1.
+asked() {
+    for _ in $(seq 50); do
+        grep -q "^$1 " "$work/portal.log" && return
+        sleep 0.1
+    done
+    fail "the portal was never asked $1: $(cat "$work/portal.log")"
+}
+
+standin --silent
+portal_corvella QT_SCALE_FACTOR=2
+xdotool mousemove 444 528 sleep 0.2 # on ">", at twice the size
+/usr/bin/python3 "$here/cursor.py" "$pictures/hand@2x.cur" || fail "the hand cursor at scale 2"
+echo untouched | xclip -selection clipboard >/dev/null 2>&1
+xdotool mousemove 26 518 click 1 # the eyedropper
+asked PickColor
+/usr/bin/python3 "$here/atspi.py" "$pid" refused || fail "a screen reader during a portal pick"
+xdotool key Escape # in Corvella's window: cancels
+message=$(window --name '^Corvella$')
+[[ -n $message ]] || fail "no message after the cancelled portal pick"
+xdotool windowfocus --sync "$message" key Return
+/usr/bin/python3 "$here/atspi.py" "$pid" || fail "a screen reader after a portal pick"
+close_window "$corvella"
+wait_end "$pid" 100
+
+standin --no-version
+portal_corvella
+xdotool mousemove 13 259 click 1 # the eyedropper
+asked Get
+close_window "$corvella"
+wait_end "$pid" 10
+[[ $ended == 0 ]] || fail "closed while the portal kept silent: $ended after a second"
+! grep -q PickColor "$work/portal.log" || fail "a pick was asked for after the close"
 echo "PASS: installed, packaged, and used"
