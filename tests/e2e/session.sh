@@ -169,12 +169,20 @@ xdotool windowfocus --sync "$message" key Return
 close_window "$corvella"
 wait_end "$pid" 100
 
-standin --no-version
-portal_corvella
-xdotool mousemove 13 259 click 1 # the eyedropper
-asked Get
-close_window "$corvella"
-wait_end "$pid" 10
-[[ $ended == 0 ]] || fail "closed while the portal kept silent: $ended after a second"
-! grep -q PickColor "$work/portal.log" || fail "a pick was asked for after the close"
+# Closed while the portal has not answered the version query, or the pick: Corvella ends at once, asks
+# for no pick after the close, and closes a pick it asked for.
+for silent in --no-version --silent; do
+    standin "$silent"
+    portal_corvella
+    xdotool mousemove 13 259 click 1 # the eyedropper
+    asked "$([[ $silent == --silent ]] && echo PickColor || echo Get)"
+    close_window "$corvella"
+    wait_end "$pid" 10
+    [[ $ended == 0 ]] || fail "closed while the portal kept silent ($silent): $ended after a second"
+    if [[ $silent == --no-version ]]; then
+        ! grep -q PickColor "$work/portal.log" || fail "a pick was asked for after the close"
+    else
+        grep -q "^Close .*/request/" "$work/portal.log" || fail "the pending pick was not closed: $(cat "$work/portal.log")"
+    fi
+done
 echo "PASS: installed, packaged, and used"
