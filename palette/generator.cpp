@@ -70,13 +70,22 @@ Candidate drawCandidate(std::int16_t dL, std::int16_t dC) {
 } // namespace detail
 
 void generatePalette(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int16_t dL, std::int16_t dC,
-                     const PaintBox& paint) {
+                     const PaintBox& paint, std::bitset<9> kept) {
     corvColor::rgbToLab(rr, gg, bb);
     const bool possible = canSucceed(dL, dC);
     for (std::int16_t box = 1; box <= 8; ++box) {
         const std::int32_t color = proposeOne({rr, gg, bb}, dL, dC, possible);
+        if (kept[static_cast<std::size_t>(box)]) {
+            continue;
+        }
         paletteColors(box) = color;
         paint(box, color);
+    }
+    if (kept[8]) {
+        const double shown = paletteColors(8);
+        corvColor::curRed = corvColor::redOf(shown);
+        corvColor::curGreen = corvColor::greenOf(shown);
+        corvColor::curBlue = corvColor::blueOf(shown);
     }
 }
 

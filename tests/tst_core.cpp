@@ -1,5 +1,6 @@
 // The color model and the generator against exact values: channels, rounding, both L*a*b* conversions,
 // the random source, the draws of an attempt, and the fallback to the seed.
+#include <QRegularExpression>
 #include <QTest>
 
 #include <bit>
@@ -9,6 +10,7 @@
 #include "checkedMath.h"
 #include "corvColor.h"
 #include "generator.h"
+#include "history.h"
 #include "paletteColors.h"
 #include "randomSource.h"
 #include "table.h"
@@ -107,16 +109,18 @@ struct Draws {
 };
 
 // Per box painted: "box:color", " unstored" where the palette did not hold it yet; the draws taken by then.
-QStringList generate(std::int32_t seed, std::int16_t spread, const Draws& draws,
-                     QList<int>* taken = nullptr) {
+QStringList generate(std::int32_t seed, std::int16_t spread, const Draws& draws, QList<int>* taken = nullptr,
+                     std::bitset<9> kept = {}) {
     QStringList painted;
-    corvPalette::generatePalette(redOf(seed), greenOf(seed), blueOf(seed), spread, spread,
-                                 [&](std::int16_t box, std::int32_t color) {
-                                     painted << QStringLiteral("%1:%2").arg(box).arg(color) +
-                                                    (paletteColors(box) == color ? "" : " unstored");
-                                     if (taken)
-                                         *taken << draws.taken;
-                                 });
+    corvPalette::generatePalette(
+        redOf(seed), greenOf(seed), blueOf(seed), spread, spread,
+        [&](std::int16_t box, std::int32_t color) {
+            painted << QStringLiteral("%1:%2").arg(box).arg(color) +
+                           (paletteColors(box) == color ? "" : " unstored");
+            if (taken)
+                *taken << draws.taken;
+        },
+        kept);
     return painted;
 }
 
@@ -187,6 +191,37 @@ private slots:
             QCOMPARE(painted.value(box - 1), QStringLiteral("%1:%2").arg(box).arg(proposal));
         QCOMPARE(QString::number(detail::packedColor(curRed, curGreen, curBlue)), proposal);
         QCOMPARE(paletteColors(9), 0);
+    }
+
+    // Kept boxes take their draws all the same, so the others come out as they would without keeping;
+    // the kept ones keep their colors, and curRed, curGreen, curBlue describe box 8 as shown.
+    void keptBoxesTakeTheirDraws() {
+        const QString draws =
+            "0.1 0.9 0.2 0.8 0.3 0.7 0.4 0.6 0.5 0.55 0.45 0.65 0.35 0.75 0.25 0.85 0.15 0.95 0.05 "
+            "0.5 0.9 0.1 0.6 0.4";
+        const QStringList free = generate(13145700, 10, Draws(draws, 0));
+        paletteColors(3) = 333;
+        paletteColors(8) = 65793; // 1, 1, 1
+        QStringList kept = generate(13145700, 10, Draws(draws, 0), nullptr, std::bitset<9>("100001000"));
+        QCOMPARE(kept, QStringList(free).filter(QRegularExpression("^[^38]:")));
+        QCOMPARE(paletteColors(3), 333);
+        QCOMPARE(triple(curRed, curGreen, curBlue), QStringLiteral("1 1 1"));
+    }
+
+    // The undo steps: the last 100 are kept, and a change after an undo drops what could be redone.
+    void history() {
+        corvPalette::History history;
+        corvPalette::PaletteState state;
+        for (state.spread = 0; state.spread <= 100; ++state.spread)
+            history.changed(state); // the palette drawn at each spread in turn replaced by the next
+        int undone = 0;
+        for (auto previous = history.undo(state); previous; previous = history.undo(state), ++undone)
+            state = *previous;
+        QCOMPARE(undone, 100);
+        QCOMPARE(state.spread, 1);
+        QCOMPARE(history.redo(state).value_or(state).spread, 2);
+        history.changed(state);
+        QVERIFY(!history.canRedo());
     }
 
     void runtimeErrors() {

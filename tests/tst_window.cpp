@@ -5,13 +5,16 @@
 
 // Mouse events of QTest go to the window and find their widget as real ones do.
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -31,6 +34,7 @@
 #include "mainGUI.h"
 #include "mainModule.h"
 #include "paletteColors.h"
+#include "paletteFile.h"
 #include "runtimeError.h"
 #include "table.h"
 
@@ -72,7 +76,7 @@ namespace {
 // its own L* is 50 or more, else white) | seed n (packed) | all n (every proposal) | dialog k (the dialog
 // opened preset with box k's color) | menu k (its items are box k's) | menu at k (opened at box k's
 // centre) | menu at pointer k (at the right click's point) | anything else is what a dialog, message
-// or the desktop showed first ("url ...", "message title|text|icon").
+// or the desktop showed ("url ...", "message title|text|icon").
 // After every row, a screen reader's press on box 3 must copy it: whatever the row opened, the window
 // takes input again.
 const char* const kActions = R"(
@@ -127,6 +131,28 @@ screen reader: '>' | click 2; press lbPageScroll | -1 | | box 2 | 0 | yes RB |
 screen reader: the eyedropper | pick 6; press colorPicker | -1 | | - | 6 | yes |
 screen reader: the notice | press imageCopyright | -1 | | - | 0 | no | url http://www.quenlot.example/color/
 other keys, a plain R among them | key A R Delete Home Escape | -1 | | - | 0 | no | focus 0; mark none
+undo '>' | click 0; next 1; key Ctrl+Z | -1 | | C89664 | 0 | yes | palette 0
+undo a drag of the thumb: one step, the slider back without a draw | drag 119; key Ctrl+Z | -1 | | - | 0 | yes | palette 0; slider 10
+undo the wheel from the menu | wheel 1; choose Down Down Down Down Down Return; menu 3 | -1 | | - | 0 | yes | palette 0; slider 10
+undo a new seed | dclick 4; key Ctrl+Z | -1 | | box 0 | -1 | yes | palette 0
+undo the dialog | dialog 1 2 3; dclick 0; activate; key Ctrl+Z | -1 | | C89664 | -1 | yes | palette 0
+undo a pick | pick 6; eyedropper; activate; key Ctrl+Z | -1 | | - | -1 | yes | palette 0
+redo | next 1; key Ctrl+Z; key Ctrl+Shift+Z | -1 | | - | -1 | yes | palette 1
+two undos, then Ctrl+Y | next 1; next 1; key Ctrl+Z Ctrl+Z; key Ctrl+Y | -1 | | - | -1 | yes | palette 1
+a new change drops the redo | next 1; key Ctrl+Z; next 1; key Ctrl+Y | -1 | | - | 0 | no | palette 3
+the menu: the seed cannot be kept, nothing to redo | next 1; key Ctrl+Z; choose Escape; menu 0 | -1 | box 0 | - | 0 | no | items Keep this color (off)|Undo (off)|Redo||Save the palette…
+kept through '>' | key Right K; next 1 | -1 | | - | 0 | yes | kept 5
+kept through the slider | key Right K; key Shift++ | -1 | | - | 0 | yes | kept 5; slider 15
+kept through a new seed | key Right K; dclick 4 | -1 | | box 4 | 4 | yes | kept 5
+kept from the menu, on a dark box | dialog 20 20 20; dclick 0; activate; choose Down Down Down Down Return; menu 3 | 0 | box 3 | C89664 | 0 | no | kept 3
+released by K again | key Right K K; next 1 | -1 | | - | 0 | yes |
+undo brings back what was kept | key Right K; next 1; key K; key Ctrl+Z | -1 | | - | 0 | yes | palette 0; kept 5
+the seed is never kept | key K | -1 | | - | 0 | no |
+save: proposed in the home folder | save TMP/mine.gpl; key Ctrl+S | -1 | | - | 0 | no | save HOME/corvella-6496C8.gpl; saved TMP/mine.gpl
+save from the menu | next 1; save TMP/menu.gpl; choose Up Return; menu 2 | -1 | box 2 | - | 0 | no | saved TMP/menu.gpl
+replacing a file: No keeps it | existing TMP/old.gpl; no; save TMP/old.gpl; key Ctrl+S | -1 | | - | 0 | no | file TMP/old.gpl old
+replacing a file: Yes replaces it | existing TMP/old.gpl; ok; save TMP/old.gpl; key Ctrl+S | -1 | | - | 0 | no | saved TMP/old.gpl
+no permission: the file and the reason | ok; save /sys/corvella.gpl; key Ctrl+S | -1 | | - | 0 | no | message Corvella|The palette could not be saved as /sys/corvella.gpl: Permission denied.|2
 )";
 
 QWidget* control(const QString& name) {
@@ -217,6 +243,39 @@ double difference(const QImage& one, const QImage& other) {
         }
     }
     return sum / (3.0 * one.width() * one.height());
+}
+
+// A folder of the test's own for the files a row saves; "TMP/" in a step or fact stands for it.
+QString folder;
+QString inFolder(QString path) {
+    return path.replace(QStringLiteral("TMP"), folder);
+}
+
+// A saved palette as Pillow's reader of GIMP palettes sees it (it numbers the entries by line, so the
+// header's three lines are entries 0 to 2), in the grid's reading order; then the file's own text.
+QString readPalette(const QString& path) {
+    QProcess pillow;
+    pillow.start("/usr/bin/python3", {"-c",
+                                      "import sys; from PIL.GimpPaletteFile import GimpPaletteFile\n"
+                                      "p = GimpPaletteFile(open(sys.argv[1], 'rb')).getpalette()[0]\n"
+                                      "print(' '.join(str(v) for v in p[9:36]))",
+                                      inFolder(path)});
+    pillow.waitForFinished();
+    QFile file(inFolder(path));
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(pillow.readAllStandardOutput() + pillow.readAllStandardError() + file.readAll());
+}
+
+// The same for the colors shown: what the file must hold.
+QString gimpText(const QList<QColor>& colors) {
+    QString values, lines;
+    for (int k : {1, 2, 3, 4, 0, 5, 6, 7, 8}) {
+        const QColor c = colors[k];
+        values += QStringLiteral(" %1 %2 %3").arg(c.red()).arg(c.green()).arg(c.blue());
+        lines += QStringLiteral("%1 %2 %3\t%4\n").arg(c.red()).arg(c.green()).arg(c.blue()).arg(webText(c));
+    }
+    return values.mid(1) + "\nGIMP Palette\nName: Corvella " + webText(colors[0]).mid(1) +
+           "\nColumns: 3\n#\n" + lines;
 }
 
 // Every proposal lies in the cylinder around the seed on screen at the slider's spread (with room for
@@ -342,7 +401,8 @@ void answer(const std::function<QWidget*()>& find, const QString& meanwhile,
         if (auto* menu = qobject_cast<QMenu*>(up)) {
             QStringList items;
             for (const QAction* action : menu->actions())
-                items << action->text();
+                items << action->text() + (action->isEnabled() ? "" : " (off)") +
+                             (action->isChecked() ? " (on)" : "");
             seen << QStringLiteral("menu %1").arg(items.join('|'))
                  << QStringLiteral("at %1 %2").arg(menu->pos().x()).arg(menu->pos().y());
         }
@@ -451,8 +511,26 @@ void act(const QString& step) {
                 colors->setCurrentColor(QColor(arg(1), arg(2), arg(3)));
             w.value(1) == "cancel" ? colors->reject() : colors->accept();
         });
-    } else if (verb == "ok") {
-        answer(modal<QMessageBox>, meanwhile, [](QWidget* up) { static_cast<QMessageBox*>(up)->accept(); });
+    } else if (verb == "ok" || verb == "no") {
+        answer(modal<QMessageBox>, meanwhile, [verb](QWidget* up) {
+            auto* box = static_cast<QMessageBox*>(up);
+            box->button(verb == "no"                    ? QMessageBox::No
+                        : box->button(QMessageBox::Yes) ? QMessageBox::Yes
+                                                        : QMessageBox::Ok)
+                ->click();
+        });
+    } else if (verb == "save") { // notes the file proposed, then saves as PATH (or cancels if it stays up)
+        answer(modal<QFileDialog>, meanwhile, [w](QWidget* up) {
+            auto* dialog = static_cast<QFileDialog*>(up);
+            seen << "save " + dialog->selectedFiles().value(0).replace(QDir::homePath(), "HOME");
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(inFolder(w[1])); // as the user types it
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog's own, which asks before replacing
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+    } else if (verb == "existing") {
+        QFile file(inFolder(w[1]));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old\n") == 4);
     } else if (verb == "choose") {
         answer(menu, meanwhile, [w](QWidget*) { keys(w.mid(1)); });
     } else if (verb == "pick") {
@@ -550,11 +628,16 @@ QString runChild(const QString& program, const QString& mode, int* status = null
 
 class TestWindow : public QObject {
     Q_OBJECT
+    QTemporaryDir files;
 public slots:
     void openUrl(const QUrl& url) { seen << QStringLiteral("url %1").arg(url.toString()); }
 
 private slots:
-    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl"); }
+    void initTestCase() {
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+        QVERIFY(files.isValid());
+        folder = files.path();
+    }
     void init() {
         mainModule::Main();
         QVERIFY(QTest::qWaitForWindowActive(&mainModule::mainForm()));
@@ -575,16 +658,27 @@ private slots:
         QStringList list = steps.split(QStringLiteral("; "));
         const QString last = list.takeLast();
         const Watchdog watchdog;
-        for (const QString& step : list)
+        const auto palette = [] {
+            QList<QColor> colors;
+            for (int k = 0; k < 9; ++k)
+                colors << shown(k);
+            return colors;
+        };
+        QList<QList<QColor>> palettes{palette()}; // as at the start and after each step
+        for (const QString& step : list) {
             act(step);
-        QList<QColor> before;
-        for (int k = 0; k < 9; ++k)
-            before << shown(k);
+            palettes << palette();
+        }
+        const QList<QColor> before = palettes.back();
         const QSignalSpy changes(QApplication::clipboard(), &QClipboard::dataChanged);
         const Log log;
         act(last);
         if (QGuiApplication::focusWindow() == nullptr) // as a window manager does once a dialog has gone
             act(QStringLiteral("activate"));
+        palettes << palette();
+        QList<int> kept;
+        for (const QString& fact : other.split(QStringLiteral("; ")))
+            kept << (fact.startsWith("kept ") ? number(fact.section(' ', 1)) : -1);
 
         const auto text = [&](const QString& token, bool rgb) {
             const bool ofBox = token.startsWith("box ") || token.startsWith("web ");
@@ -612,13 +706,14 @@ private slots:
         QCOMPARE(strayProposal(), QString());
         for (int k = 0; k < 9; ++k) // as a screen reader reads each box
             QCOMPARE(accessible(box(k)->objectName())->text(QAccessible::Description),
-                     rgbText(shown(k)) + ", " + webText(shown(k)));
+                     rgbText(shown(k)) + ", " + webText(shown(k)) + (kept.contains(k) ? ", kept" : ""));
         if (redrawn.size() > 4)
             QCOMPARE(log.entries, redrawn.mid(4));
 
         for (const QString& fact : other.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
             const QString what = fact.section(' ', 0, 0), value = fact.section(' ', 1);
-            const bool aboutBox = QStringList{"tooltip", "focus", "dialog", "menu"}.contains(what);
+            const bool aboutBox =
+                QStringList{"tooltip", "focus", "dialog", "menu", "kept", "palette"}.contains(what);
             const int k = aboutBox ? number(value.section(' ', -1)) : 0;
             const QColor c = before.value(k);
             const QPoint centre = box(k)->mapToGlobal(box(k)->rect().center());
@@ -656,14 +751,30 @@ private slots:
             else if (fact.startsWith("menu at"))
                 QCOMPARE(seen.value(1), QStringLiteral("at %1 %2").arg(centre.x()).arg(centre.y()));
             else if (what == "menu")
-                QCOMPARE(seen.value(0),
+                QCOMPARE(seen.value(0).section("||", 0, 1),
                          QStringLiteral("menu Copy %1|Copy rgb(%2, %3, %4)||Copy the whole palette")
                              .arg(webText(c))
                              .arg(c.red())
                              .arg(c.green())
                              .arg(c.blue()));
-            else
-                QCOMPARE(seen.value(0), fact);
+            else if (what == "items")
+                QCOMPARE(seen.value(0).section("||", 2), value);
+            else if (what == "palette")
+                QCOMPARE(palettes.back(), palettes.value(k));
+            else if (what == "kept") { // the mark inside the top right corner, in the box's contrast color
+                const QImage image = box(k)->grab().toImage();
+                const QPoint mark = QPoint(box(k)->width() - 4, 3) * image.devicePixelRatio();
+                QCOMPARE(image.pixelColor(mark),
+                         lightness(shown(k)) >= 50 ? QColor(Qt::black) : QColor(Qt::white));
+                QCOMPARE(shown(k), c);
+            } else if (what == "saved") // read back by Pillow's own reader of GIMP palettes
+                QCOMPARE(readPalette(value), gimpText(before));
+            else if (what == "file") {
+                QFile file(inFolder(value.section(' ', 0, 0)));
+                QCOMPARE(file.open(QIODevice::ReadOnly) ? QString(file.readAll()).trimmed() : "none",
+                         value.section(' ', 1));
+            } else
+                QVERIFY2(seen.contains(fact), qPrintable(seen.join(QLatin1Char('\n'))));
         }
         QCOMPARE(stray, QStringList());
 
@@ -715,6 +826,30 @@ built for another machine | )" PICK_LIBRARY
         QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("run"), &status),
                  "example.quenlot.Corvella\n");
         QCOMPARE(status, 0);
+    }
+
+    // Saving where it cannot be done gives the reason, and changes nothing in the folder: no new or
+    // temporary file, the old file as it was | path | reason
+    void saveFailures_data() {
+        addRows(qPrintable(QStringLiteral(R"(
+a folder that is not there | TMP/none/p.gpl | No such file or directory
+a path that is a folder | TMP | Filename refers to a directory
+a name with no room | TMP/%1.gpl | File name too long
+no permission | /sys/corvella.gpl | Permission denied
+)")
+                               .arg(QString(300, QLatin1Char('x')))),
+                {"path", "reason"});
+    }
+    void saveFailures() {
+        const auto [path, reason] = cells("path", "reason");
+        act("existing TMP/old.gpl");
+        const QDir files(folder);
+        const QStringList before = files.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QString whyNot;
+        QVERIFY(!paletteFile::save(inFolder(path), QStringLiteral("GIMP Palette\n"), whyNot));
+        QCOMPARE(whyNot, reason);
+        QCOMPARE(files.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+        QCOMPARE(readPalette("TMP/old.gpl").section('\n', -2), "old\n");
     }
 
     // The real program without a display: one line naming what it tried, status 1 (not Qt's abort).

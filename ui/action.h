@@ -17,4 +17,8 @@ enum class Action : std::uint8_t {
     eyedropper, // the seed from the screen
     notice,     // the maker's page
     background, // a click beside every control: the border goes
+    undo,       // the palette before the last change
+    redo,       // the change undone last, again
+    keep,       // a proposal kept through changes, or released
+    save,       // the palette as a GIMP palette file
 };

@@ -49,6 +49,15 @@ constexpr int rowOf(std::size_t k) {
     return k < kBoxes.size() ? (kBoxes[k].top - kGridOrigin) / kBoxSide : -1;
 }
 
+// The boxes in the grid's reading order, row by row from the top left (the seed is the fifth).
+constexpr std::array<std::size_t, 9> readingOrder() {
+    std::array<std::size_t, 9> order{};
+    for (std::size_t k = 0; k < kBoxes.size(); ++k) {
+        order.at(static_cast<std::size_t>(rowOf(k) * 3 + columnOf(k))) = k;
+    }
+    return order;
+}
+
 // The band runs past the right and bottom edges; the window clips it. The eyedropper starts three
 // pixels left of the client area and the read-out ends two pixels below it, clipped likewise.
 constexpr Twips kShape1{0, 3570, 3735, 1290};

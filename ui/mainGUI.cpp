@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSettings>
 #include <QSlider>
 #include <QStyle>
 
@@ -33,6 +34,15 @@ QFont sansSerif(int points, QFont::Weight weight) {
     QFont font(QStringLiteral("MS Sans Serif"), points, weight);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+// Qt's own color and file dialogs keep custom colors, folders and names in the user's QtProject settings
+// and write them back whenever a dialog goes away. Corvella keeps nothing between runs: point those
+// settings where nothing can be read or written (a folder below a device file cannot exist).
+void keepNoDialogSettings() {
+    const QString nowhere = QStringLiteral("/dev/null/corvella");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
 }
 
 void setColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
@@ -118,6 +128,7 @@ mainGUI::mainGUI()
     setFixedSize(layout::toPixels(layout::kClientArea).size());
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
     accessibility::exposeControls();
+    keepNoDialogSettings();
     createControls();
     Form_Load();
 }
@@ -223,8 +234,15 @@ void mainGUI::Form_Load() {
     }
     // valueChanged reports every move the user makes (drag, track click, wheel) once, after the value
     // changed; actionTriggered would come before it and sliderMoved would miss clicks and the wheel.
-    connect(sdLightChroma, &QSlider::valueChanged, this,
-            [this] { errorReport::runGuarded([this] { sdLightChroma_Scroll(); }); });
+    connect(sdLightChroma, &QSlider::valueChanged, this, [this] {
+        errorReport::runGuarded([this] {
+            sdLightChroma_Scroll();
+            recordChange();
+        });
+    });
+    // A drag of the thumb is one change, however many values it passed.
+    connect(sdLightChroma, &QSlider::sliderReleased, this,
+            [this] { errorReport::runGuarded([this] { recordChange(); }); });
 }
 
 // Closing the window ends the program; the close is never refused. An action waiting in a pick or a

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "action.h"
+#include "history.h"
 
 class QColorDialog;
 class QFrame;
@@ -46,6 +47,8 @@ public:
     void press(QWidget* control);
     // The key that does what a press on `control` does ("Ctrl+R" for ">"), or empty.
     QString keyBinding(const QWidget* control) const;
+    // The palette shown now is where undo starts.
+    void startHistory();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override; // routes control events to handlers
@@ -84,10 +87,16 @@ private:
     std::optional<Action> clickActionOf(const QObject* control) const;
     bool routeKey(std::int16_t Index, QKeyEvent* event);
     void moveFocusInGrid(std::int16_t Index, int columns, int rows);
-    void showFocusByKeys(bool shown);
+    void showFocusByKeys(bool visible);
     void paintPaletteBox(std::int16_t Index);
     std::optional<Action> showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition);
     void copy(Action form, std::int16_t Index);
+    void describeBox(std::int16_t Index, std::int32_t color);
+    corvPalette::PaletteState paletteState() const;
+    void recordChange();
+    void undoOrRedo(Action action);
+    void toggleKeep(std::int16_t Index);
+    void savePalette();
 
     std::array<QFrame*, 9> picPalette{};
     QWidget* Shape1 = nullptr;
@@ -103,4 +112,6 @@ private:
     bool focusShownByKeys = false;     // the focused box shows its focus rectangle
     bool acting = false;               // an action runs (and may wait in a dialog, menu or pick)
     bool closing = false;              // the window was closed: the program is ending
+    corvPalette::PaletteState shown;   // the palette as the last change, undo or keep left it
+    corvPalette::History history;
 };

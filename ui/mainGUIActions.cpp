@@ -13,6 +13,7 @@ bool mainGUI::takesInput() const {
 
 // An action that opens a dialog, a message, the menu or a pick waits inside it; until it returns no
 // other action starts, whichever route asks. The menu's choice is performed once the menu has closed.
+// Whatever the action changed of the palette is one step for undo.
 void mainGUI::perform(Action action, std::int16_t Index, std::optional<QPoint> at) {
     if (!takesInput()) {
         return;
@@ -20,7 +21,10 @@ void mainGUI::perform(Action action, std::int16_t Index, std::optional<QPoint> a
     std::optional<Action> chosen;
     {
         const QScopedValueRollback running(acting, true);
-        errorReport::runGuarded([&] { chosen = act(action, Index, at); });
+        errorReport::runGuarded([&] {
+            chosen = act(action, Index, at);
+            recordChange();
+        });
     }
     if (chosen) {
         perform(*chosen, Index);
@@ -59,6 +63,16 @@ std::optional<Action> mainGUI::act(Action action, std::int16_t Index, std::optio
         break;
     case Action::background:
         Form_Click();
+        break;
+    case Action::undo:
+    case Action::redo:
+        undoOrRedo(action);
+        break;
+    case Action::keep:
+        toggleKeep(Index);
+        break;
+    case Action::save:
+        savePalette();
         break;
     }
     return std::nullopt;

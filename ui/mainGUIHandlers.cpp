@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QSettings>
 #include <QSlider>
 
 #include "checkedMath.h"
@@ -37,21 +36,13 @@ std::int32_t packedOf(const QColor& color) {
     return corvColor::detail::packedColor(color.red(), color.green(), color.blue());
 }
 
-// Qt's own color dialog keeps its custom colors in the user's QtProject settings and writes them back
-// whenever a dialog goes away. Corvella keeps nothing between runs: point those settings where nothing
-// can be read or written (a folder below a device file cannot exist).
-void keepNoDialogSettings() {
-    const QString nowhere = QStringLiteral("/dev/null/corvella");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
-}
-
 } // namespace
 
 void mainGUI::GenerateColor(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int16_t dL,
                             std::int16_t dC) {
-    corvPalette::generatePalette(rr, gg, bb, dL, dC,
-                                 [this](std::int16_t Index, std::int32_t color) { paintBox(Index, color); });
+    corvPalette::generatePalette(
+        rr, gg, bb, dL, dC, [this](std::int16_t Index, std::int32_t color) { paintBox(Index, color); },
+        shown.kept);
 }
 
 void mainGUI::updateLabelRGB(double Index) {
@@ -76,8 +67,15 @@ void mainGUI::paintBox(std::int16_t Index, std::int32_t color) {
     QPalette palette = target->palette();
     palette.setColor(QPalette::Window, colorOf(color));
     target->setPalette(palette);
-    target->setAccessibleDescription(colorText::rgbText(color) + QStringLiteral(", ") +
-                                     colorText::webHexText(color));
+    describeBox(Index, color);
+}
+
+// What a screen reader says of a box: "RGB 100, 150, 200, #6496C8", and ", kept" for a kept proposal.
+void mainGUI::describeBox(std::int16_t Index, std::int32_t color) {
+    const bool kept = shown.kept[static_cast<std::size_t>(Index)];
+    box(Index)->setAccessibleDescription(colorText::rgbText(color) + QStringLiteral(", ") +
+                                         colorText::webHexText(color) +
+                                         (kept ? QStringLiteral(", kept") : QString()));
 }
 
 std::int16_t mainGUI::sliderValue() const {
@@ -220,7 +218,6 @@ void mainGUI::imageCopyright_Click() {
 
 QColorDialog& mainGUI::colorDialog() {
     if (CommonDialog1 == nullptr) {
-        keepNoDialogSettings();
         // Qt's own dialog on every platform: it always shows the custom colors and never touches the
         // desktop's color settings.
         CommonDialog1 = new QColorDialog(this);

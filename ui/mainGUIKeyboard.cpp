@@ -19,6 +19,7 @@ namespace {
 // The focus rectangle lies this far inside the box, clear of the 1-pixel selection border.
 constexpr int kFocusInset = 3;
 constexpr double kLightFrom = 50; // L* from which a box counts as light and gets a black rectangle
+constexpr qreal kKeptMark = 12;   // the side of the kept mark's triangle
 
 bool isLight(std::int32_t packed) {
     const double color = packed;
@@ -55,6 +56,15 @@ std::optional<Action> keyAction(const QKeyEvent* event) {
         return key == Qt::Key_Plus ? Action::spreadUp : Action::spreadDown;
     if (modifiers == Qt::ShiftModifier && key == Qt::Key_F10)
         return Action::copyMenu;
+    if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Z))
+        return Action::undo;
+    if (combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z) ||
+        combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y))
+        return Action::redo;
+    if (plain && key == Qt::Key_K)
+        return Action::keep;
+    if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_S))
+        return Action::save;
     return std::nullopt;
 }
 
@@ -63,8 +73,8 @@ std::optional<Action> keyAction(const QKeyEvent* event) {
 using corvPalette::paletteColors;
 
 // Keys that act on the focused box: true when one did. Tab and every other key go on to Qt. A held key
-// acts once, but for the slider's steps and the arrows, which go on as long as it is held; what the
-// first press opens (the color dialog after Enter) never sees the repeats.
+// acts once, but for the slider's steps, undo, redo and the arrows, which go on as long as it is held;
+// what the first press opens (the color dialog after Enter) never sees the repeats.
 bool mainGUI::routeKey(std::int16_t Index, QKeyEvent* event) {
     const int key = event->key();
     if (commandModifiers(event) == Qt::NoModifier &&
@@ -82,7 +92,8 @@ bool mainGUI::routeKey(std::int16_t Index, QKeyEvent* event) {
     if (!action) {
         return false;
     }
-    const bool repeats = action == Action::spreadUp || action == Action::spreadDown;
+    const bool repeats = action == Action::spreadUp || action == Action::spreadDown ||
+                         action == Action::undo || action == Action::redo;
     if (event->isAutoRepeat() && !repeats) {
         return true;
     }
@@ -111,26 +122,36 @@ void mainGUI::moveFocusInGrid(std::int16_t Index, int columns, int rows) {
 }
 
 // As Qt's own controls do: the rectangle shows once the keyboard moves the focus, until a mouse click.
-void mainGUI::showFocusByKeys(bool shown) {
-    if (focusShownByKeys == shown)
+void mainGUI::showFocusByKeys(bool visible) {
+    if (focusShownByKeys == visible)
         return;
-    focusShownByKeys = shown;
+    focusShownByKeys = visible;
     for (QFrame* frame : picPalette) {
         if (frame->hasFocus())
             frame->update();
     }
 }
 
-// The box's own background is filled by Qt; on top of it the selection border and the focus rectangle.
+// The box's own background is filled by Qt; on top of it the selection border, the kept mark and the
+// focus rectangle.
 void mainGUI::paintPaletteBox(std::int16_t Index) {
     QFrame* target = box(Index);
     QPainter painter(target);
     if (target->frameShape() == QFrame::Box) {
         qDrawPlainRect(&painter, target->rect(), target->palette().color(QPalette::WindowText), 1);
     }
+    const bool light = isLight(paletteColors(Index));
+    if (shown.kept[static_cast<std::size_t>(Index)]) {
+        // A kept box: a small triangle in its top right corner, inside the border, in the contrast color.
+        const QPointF corner(target->width() - 1, 1);
+        const QPointF triangle[] = {corner, corner + QPointF(-kKeptMark, 0), corner + QPointF(0, kKeptMark)};
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(light ? Qt::black : Qt::white);
+        painter.drawPolygon(triangle, 3);
+    }
     if (focusShownByKeys && target->hasFocus()) {
-        const bool light = isLight(paletteColors(Index));
         painter.setPen(QPen(light ? Qt::black : Qt::white, 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
         // The pen's middle half a pixel further in, so that its one pixel (two at scale 2) lies wholly
         // on the inset's side at every scale.
         const qreal middle = kFocusInset + 0.5;

@@ -7,8 +7,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 
-#include <array>
-
 #include "colorText.h"
 #include "layout.h"
 #include "paletteColors.h"
@@ -19,20 +17,17 @@ namespace {
 
 // "#RRGGBB" per line, the boxes in the grid's reading order (so the seed is the fifth line).
 QString paletteText() {
-    std::array<QString, 9> lines;
-    for (std::size_t k = 0; k < layout::kBoxes.size(); ++k) {
-        const auto place = static_cast<std::size_t>(layout::rowOf(k) * 3 + layout::columnOf(k));
-        lines.at(place) =
-            colorText::webHexText(paletteColors(static_cast<std::int32_t>(k))) + QLatin1Char('\n');
-    }
     QString text;
-    for (const QString& line : lines)
-        text += line;
+    for (const std::size_t k : layout::readingOrder())
+        text += colorText::webHexText(paletteColors(static_cast<std::int32_t>(k))) + QLatin1Char('\n');
     return text;
 }
 
-void addItem(QMenu& menu, const QString& text, Action action) {
-    menu.addAction(text)->setData(static_cast<int>(action));
+QAction* addItem(QMenu& menu, const QString& text, Action action, bool enabled = true) {
+    QAction* item = menu.addAction(text);
+    item->setData(static_cast<int>(action));
+    item->setEnabled(enabled);
+    return item;
 }
 
 } // namespace
@@ -47,6 +42,14 @@ std::optional<Action> mainGUI::showCopyMenu(std::int16_t Index, std::optional<QP
     addItem(menu, tr("Copy %1").arg(colorText::cssText(color)), Action::copyCss);
     menu.addSeparator();
     addItem(menu, tr("Copy the whole palette"), Action::copyPalette);
+    menu.addSeparator();
+    QAction* keep = addItem(menu, tr("Keep this color"), Action::keep, Index != 0);
+    keep->setCheckable(true);
+    keep->setChecked(shown.kept[static_cast<std::size_t>(Index)]);
+    addItem(menu, tr("Undo"), Action::undo, history.canUndo());
+    addItem(menu, tr("Redo"), Action::redo, history.canRedo());
+    menu.addSeparator();
+    addItem(menu, tr("Save the palette…"), Action::save);
     const QFrame* target = box(Index);
     const QAction* chosen = menu.exec(globalPosition.value_or(target->mapToGlobal(target->rect().center())));
     if (chosen == nullptr) {

@@ -52,6 +52,7 @@ void Main() {
     const std::int16_t dC = window.sliderValue();
     window.GenerateColor(red, green, blue, dL, dC);
     window.updateLabelRGB(-1);
+    window.startHistory();
     window.show();
 }
 

@@ -13,6 +13,7 @@ build=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
 pictures=$here/../../ui/pictures
 work=$(mktemp -d)
+mkdir -p -m 700 "${XDG_RUNTIME_DIR:?}"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
