@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
@@ -29,6 +30,7 @@
 #include <functional>
 #include <memory>
 
+#include "colorInput.h"
 #include "corvColor.h"
 #include "errorReport.h"
 #include "mainGUI.h"
@@ -46,7 +48,8 @@ namespace {
 // - steps: the last is the action under test; the others set it up, or say how to answer what it opens.
 // - border: the box that shows the 1-pixel border (read from the pixels), or -1 for none.
 // - read-out, clipboard: a text, or "box k" (box k's RGB text, or its clipboard text), "web k" (its
-//   "#RRGGBB"), "palette" (the nine web texts in the grid's reading order); colors as before the action.
+//   "#RRGGBB"), "palette" (the nine web texts in the grid's reading order), "unchanged"; colors as before
+//   the action.
 // - seed: the box whose color (before the action) the centre shows afterwards, or -1 for another.
 // - redrawn: whether proposals 1 to 8 changed, then optionally the order of border changes B and
 //   redraws R.
@@ -84,7 +87,16 @@ start-up | nothing | -1 | | - | 0 | no | size 239 322; seed 13145700; focus 0; m
 hover | hover 3 | -1 | box 3 | - | 0 | no | tooltip 3
 click on the seed | click 0 | 0 | RGB 100, 150, 200 | C89664 | 0 | no | changes 1
 click 3, then 5 | click 3; click 5 | 5 | box 5 | box 5 | 0 | no |
-released on another box: no click | click 2; slide 3 5 | 2 | box 3 | box 2 | 0 | no |
+a press dragged past the drag distance is no click | click 2; slide 3 5 | 2 | box 3 | box 2 | 0 | no |
+a short move is a click | nudge 6 | 6 | box 6 | box 6 | 0 | no |
+a drop of a color's text | drop text  #F80%0A on 5 | -1 | | - | -1 | yes | seed 35071
+a drop of application/x-color | drop x-color 010102020303ffff on 2 | -1 | | - | -1 | yes | seed 197121
+a drop of no color: refused, no message | drop text C89664 on 2 | -1 | | - | 0 | no | refused by the cursor
+paste: the clipboard's color as the seed | click 3; clipboard text rgb(1, 2, 3); key Ctrl+V | -1 | | rgb(1, 2, 3) | -1 | yes | seed 197121
+paste no color: a message | clipboard text C89664; ok; key Ctrl+V | -1 | | C89664 | 0 | no | message Corvella|The clipboard holds no color: 'C89664'. Write it as #RRGGBB or rgb(r, g, b).|0
+paste from the menu, which shows the color | clipboard text steelblue; choose Up Up Return; menu 3 | -1 | | steelblue | -1 | yes | seed 11829830; items Keep this color|Undo (off)|Redo (off)||Paste #4682B4 as seed|Save the palette…
+paste a huge text: the message quotes 40 characters | clipboard 5000000 bytes of #; ok; key Ctrl+V | -1 | | unchanged | 0 | no | message Corvella|The clipboard holds no color: '########################################'. Write it as #RRGGBB or rgb(r, g, b).|0
+undo a paste | clipboard text black; key Ctrl+V; key Ctrl+Z | -1 | | black | -1 | yes | palette 0
 background click | click 8; key Tab; at 5 5 | -1 | box 8 | box 8 | 0 | no | mark none
 click on the band | click 2; at 230 240 | -1 | box 2 | box 2 | 0 | no |
 click on the read-out | click 2; at 20 312 | 2 | box 2 | box 2 | 0 | no |
@@ -140,7 +152,7 @@ undo a pick | pick 6; eyedropper; activate; key Ctrl+Z | -1 | | - | -1 | yes | p
 redo | next 1; key Ctrl+Z; key Ctrl+Shift+Z | -1 | | - | -1 | yes | palette 1
 two undos, then Ctrl+Y | next 1; next 1; key Ctrl+Z Ctrl+Z; key Ctrl+Y | -1 | | - | -1 | yes | palette 1
 a new change drops the redo | next 1; key Ctrl+Z; next 1; key Ctrl+Y | -1 | | - | 0 | no | palette 3
-the menu: the seed cannot be kept, nothing to redo | next 1; key Ctrl+Z; choose Escape; menu 0 | -1 | box 0 | - | 0 | no | items Keep this color (off)|Undo (off)|Redo||Save the palette…
+the menu: the seed cannot be kept, nothing to redo | next 1; key Ctrl+Z; choose Escape; menu 0 | -1 | box 0 | - | 0 | no | items Keep this color (off)|Undo (off)|Redo||Paste as seed|Save the palette…
 kept through '>' | key Right K; next 1 | -1 | | - | 0 | yes | kept 5
 kept through the slider | key Right K; key Shift++ | -1 | | - | 0 | yes | kept 5; slider 15
 kept through a new seed | key Right K; dclick 4 | -1 | | box 4 | 4 | yes | kept 5
@@ -278,15 +290,18 @@ QString gimpText(const QList<QColor>& colors) {
            "\nColumns: 3\n#\n" + lines;
 }
 
-// Every proposal lies in the cylinder around the seed on screen at the slider's spread (with room for
-// the rounding of its own conversion); where the seed cannot come back at spread 0, the seed stands in.
-QString strayProposal() {
+// Every proposal but the kept ones lies in the cylinder around the seed on screen at the slider's spread
+// (with room for the rounding of its own conversion); where the seed cannot come back at spread 0, the seed
+// stands in.
+QString strayProposal(const QList<int>& kept) {
     const QColor seed = shown(0);
     const int spread = slider()->value();
     corvColor::rgbToLab(seed.red(), seed.green(), seed.blue());
     const int l = corvColor::labL, a = corvColor::labA, b = corvColor::labB;
     const bool impossible = spread == 0 && !corvColor::labToRgb(l, a, b);
     for (int k = 1; k <= 8; ++k) {
+        if (kept.contains(k))
+            continue;
         corvColor::rgbToLab(shown(k).red(), shown(k).green(), shown(k).blue());
         const double chroma = std::hypot(corvColor::labA - a, corvColor::labB - b);
         if (impossible ? shown(k) != seed : std::abs(corvColor::labL - l) > spread + 2 || chroma > spread + 3)
@@ -319,6 +334,7 @@ QStringList stray;
 
 QWidget* overlay();
 void keys(const QStringList& names);
+void act(const QString& step);
 
 // While it exists, whatever stays open longer than a step should (a dialog, message, menu or overlay that
 // no answer closes, or that a press opened when it should not have) is closed with Escape and noted: a
@@ -354,6 +370,18 @@ void press(const QString& name) {
     QTest::qWait(20);
 }
 
+// Data as another program offers it: "text T" (%XX for any byte, as in a URL), "x-color HEX" (the bytes),
+// or "N bytes of C".
+void setMimeData(QMimeData& data, const QString& offered) {
+    const QString kind = offered.section(' ', 0, 0), rest = offered.section(' ', 1);
+    if (kind == "text")
+        data.setText(QString::fromUtf8(QByteArray::fromPercentEncoding(rest.toUtf8())));
+    else if (kind == "x-color")
+        data.setData("application/x-color", QByteArray::fromHex(rest.toLatin1()));
+    else
+        data.setText(QString(number(kind), rest.back()));
+}
+
 // While `up` is open, a screen reader presses a box, ">", the eyedropper and the notice and sets the
 // slider: none may be offered, and none may act (what one opens anyway is left to the watchdog).
 void pressEverything() {
@@ -363,6 +391,7 @@ void pressEverything() {
         press(name);
     }
     accessible("sdLightChroma")->valueInterface()->setCurrentValue(50);
+    act("drop text #010203 on 5");
     QTest::qWait(50);
 }
 
@@ -474,10 +503,36 @@ void act(const QString& step) {
         QTest::mouseClick(box(arg(1)), Qt::LeftButton, {}, centre(arg(1)));
     } else if (verb == "dclick") {
         QTest::mouseDClick(box(arg(1)), Qt::LeftButton, {}, centre(arg(1)));
-    } else if (verb == "slide") {
+    } else if (verb ==
+               "slide") { // the release queued: a move past the drag distance starts a drag, which waits
+        const QPoint from = centre(arg(1)),
+                     to = box(arg(1))->mapFromGlobal(box(arg(2))->mapToGlobal(centre(arg(2))));
+        QTest::mousePress(box(arg(1)), Qt::LeftButton, {}, from);
+        QTimer::singleShot(50, [=] {
+            QTest::mouseMove(box(arg(2)), centre(arg(2)));
+            QTest::mouseRelease(box(arg(2)), Qt::LeftButton, {}, centre(arg(2)));
+        });
+        QTest::mouseMove(box(arg(1)), from + (to - from) / 10);
+        QTest::qWait(100);
+    } else if (verb == "nudge") { // a press moved less than the drag distance
         QTest::mousePress(box(arg(1)), Qt::LeftButton, {}, centre(arg(1)));
-        QTest::mouseMove(box(arg(2)), centre(arg(2)));
-        QTest::mouseRelease(box(arg(2)), Qt::LeftButton, {}, centre(arg(2)));
+        QTest::mouseMove(box(arg(1)), centre(arg(1)) + QPoint(3, 2));
+        QTest::mouseRelease(box(arg(1)), Qt::LeftButton, {}, centre(arg(1)) + QPoint(3, 2));
+    } else if (verb == "drop") { // as Qt's drag and drop delivers another program's data at box k
+        QMimeData data;
+        setMimeData(data, w.mid(1, w.size() - 3).join(' '));
+        const QPointF at = box(arg(w.size() - 1))->geometry().center();
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&mainModule::mainForm(), &enter);
+        if (enter.isAccepted())
+            QApplication::sendEvent(&mainModule::mainForm(), &drop);
+        else
+            seen << QStringLiteral("refused by the cursor");
+    } else if (verb == "clipboard") {
+        auto* data = new QMimeData;
+        setMimeData(*data, w.mid(1).join(' '));
+        QApplication::clipboard()->setMimeData(data);
     } else if (verb == "at") {
         QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(arg(1), arg(2)));
     } else if (verb == "next") {
@@ -670,6 +725,7 @@ private slots:
             palettes << palette();
         }
         const QList<QColor> before = palettes.back();
+        const QString clipboard = QApplication::clipboard()->text();
         const QSignalSpy changes(QApplication::clipboard(), &QClipboard::dataChanged);
         const Log log;
         act(last);
@@ -689,6 +745,7 @@ private slots:
             return token.startsWith("box ")
                        ? (rgb ? rgbText(c) : hex(c.blue()) + hex(c.green()) + hex(c.red()))
                    : token.startsWith("web ") ? webText(c)
+                   : token == "unchanged"     ? clipboard
                    : token == "palette"       ? palette
                                               : token;
         };
@@ -703,7 +760,7 @@ private slots:
             changed = changed || (k > 0 && shown(k) != before[k]);
         }
         QCOMPARE(changed, redrawn.startsWith("yes"));
-        QCOMPARE(strayProposal(), QString());
+        QCOMPARE(strayProposal(kept), QString());
         for (int k = 0; k < 9; ++k) // as a screen reader reads each box
             QCOMPARE(accessible(box(k)->objectName())->text(QAccessible::Description),
                      rgbText(shown(k)) + ", " + webText(shown(k)) + (kept.contains(k) ? ", kept" : ""));
@@ -826,6 +883,38 @@ built for another machine | )" PICK_LIBRARY
         QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("run"), &status),
                  "example.quenlot.Corvella\n");
         QCOMPARE(status, 0);
+    }
+
+    // What a paste or a drop takes: the data offered (as the clipboard step writes it) | the color, packed,
+    // or none. Independent of the window: the colors were worked out by hand.
+    void colorsOffered_data() {
+        addRows(R"(
+web hex | text #6496C8 | 13145700
+short hex, lower case, white space around | text %09#f80%0A | 35071
+rgb with commas | text rgb(100, 150, 200) | 13145700
+rgb with spaces, in capitals | text RGB(100 150 200) | 13145700
+rgba with an alpha of 1 | text rgba(100, 150, 200, 1) | 13145700
+a CSS name | text SteelBlue | 11829830
+black is a color here | text black | 0
+application/x-color, opaque | x-color 64649696c8c8ffff | 13145700
+six hex digits without '#' | text C89664 | none
+a channel over 255 | text rgb(256, 0, 0) | none
+half transparent | text rgba(1, 2, 3, 0.5) | none
+transparent | text transparent | none
+a control character inside | text #64%0196C8 | none
+five megabytes | 5000000 bytes of # | none
+binary | text %FF%FE%00%01%C3 | none
+application/x-color of the wrong size | x-color 64649696c8c8 | none
+application/x-color, translucent | x-color 64649696c8c80080 | none
+)",
+                {"offered", "color"});
+    }
+    void colorsOffered() {
+        const auto [offered, color] = cells("offered", "color");
+        QMimeData data;
+        setMimeData(data, offered);
+        const auto taken = colorInput::fromMimeData(data);
+        QCOMPARE(taken ? QString::number(*taken) : QStringLiteral("none"), color);
     }
 
     // Saving where it cannot be done gives the reason, and changes nothing in the folder: no new or

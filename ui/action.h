@@ -21,4 +21,6 @@ enum class Action : std::uint8_t {
     redo,       // the change undone last, again
     keep,       // a proposal kept through changes, or released
     save,       // the palette as a GIMP palette file
+    paste,      // the clipboard's color as the seed
+    drop,       // a dropped color as the seed
 };

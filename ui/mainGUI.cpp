@@ -1,10 +1,10 @@
 // The main window's construction from the layout table, and the routing of control events to handlers.
 #include "mainGUI.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -125,6 +125,7 @@ mainGUI::mainGUI()
     setFont(sansSerif(8, QFont::Normal));
     setAutoFillBackground(true);
     setColor(this, QPalette::Window, kWhite);
+    setAcceptDrops(true);
     setFixedSize(layout::toPixels(layout::kClientArea).size());
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
     accessibility::exposeControls();
@@ -297,6 +298,11 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(event);
+        if (pressedControl == picPalette[static_cast<std::size_t>(Index)] &&
+            (mouse->position() - pressedAt).manhattanLength() >= QApplication::startDragDistance()) {
+            dragBox(Index);
+            return true;
+        }
         errorReport::runGuarded([&] {
             picPalette_MouseMove(Index, buttonsOf(mouse->buttons()), shiftOf(mouse->modifiers()),
                                  twipsOf(mouse->position().x()), twipsOf(mouse->position().y()));
@@ -307,6 +313,7 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
         showFocusByKeys(false);
         if (isLeftButton(event)) {
             pressedControl = picPalette[static_cast<std::size_t>(Index)];
+            pressedAt = static_cast<QMouseEvent*>(event)->position();
         }
         return true; // a press on a box never reaches the window's background
     case QEvent::MouseButtonRelease:

@@ -11,6 +11,9 @@
 #include "history.h"
 
 class QColorDialog;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -56,6 +59,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void Form_Load();
@@ -78,6 +84,10 @@ private:
     std::int32_t boxColor(std::int16_t Index) const;
     void regenerateAround(std::int32_t color);
     void takeProposalAsSeed(std::int16_t Index);
+    void takeSeed(std::int32_t color);
+    void pasteSeed();
+    std::optional<std::int32_t> droppedColor(const QDropEvent* event) const;
+    void dragBox(std::int16_t Index);
     void takeSeedFromDialog();
     QColorDialog& colorDialog();
     std::optional<Action> act(Action action, std::int16_t Index, std::optional<QPoint> at);
@@ -108,10 +118,12 @@ private:
     QLabel* lbQuenlotLtd = nullptr;
     QColorDialog* CommonDialog1 = nullptr; // created on first use: most sessions never open it
 
-    QObject* pressedControl = nullptr; // where the left button went down, until a click completes
-    bool focusShownByKeys = false;     // the focused box shows its focus rectangle
-    bool acting = false;               // an action runs (and may wait in a dialog, menu or pick)
-    bool closing = false;              // the window was closed: the program is ending
-    corvPalette::PaletteState shown;   // the palette as the last change, undo or keep left it
+    QObject* pressedControl = nullptr;   // where the left button went down, until a click completes
+    QPointF pressedAt;                   // and at which point of it: a drag starts beyond the drag distance
+    std::optional<std::int32_t> dropped; // the color of the drop being performed
+    bool focusShownByKeys = false;       // the focused box shows its focus rectangle
+    bool acting = false;                 // an action runs (and may wait in a dialog, menu or pick)
+    bool closing = false;                // the window was closed: the program is ending
+    corvPalette::PaletteState shown;     // the palette as the last change, undo or keep left it
     corvPalette::History history;
 };

@@ -74,6 +74,14 @@ std::optional<Action> mainGUI::act(Action action, std::int16_t Index, std::optio
     case Action::save:
         savePalette();
         break;
+    case Action::paste:
+        pasteSeed();
+        break;
+    case Action::drop:
+        if (dropped) {
+            takeSeed(*dropped);
+        }
+        break;
     }
     return std::nullopt;
 }

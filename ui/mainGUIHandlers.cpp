@@ -143,9 +143,14 @@ void mainGUI::picPalette_DblClick(std::int16_t Index) {
 }
 
 void mainGUI::takeProposalAsSeed(std::int16_t Index) {
-    paletteColors(0) = paletteColors(Index);
+    takeSeed(paletteColors(Index));
+}
+
+// A new seed, shown in the centre, and proposals drawn around it; no border, an empty read-out.
+void mainGUI::takeSeed(std::int32_t color) {
+    paletteColors(0) = color;
     paintBox(0, paletteColors(0));
-    regenerateAround(paletteColors(Index));
+    regenerateAround(color);
     border(-1);
     updateLabelRGB(-1);
 }

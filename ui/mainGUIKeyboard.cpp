@@ -65,6 +65,8 @@ std::optional<Action> keyAction(const QKeyEvent* event) {
         return Action::keep;
     if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_S))
         return Action::save;
+    if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_V))
+        return Action::paste;
     return std::nullopt;
 }
 

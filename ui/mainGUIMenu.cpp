@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include "colorInput.h"
 #include "colorText.h"
 #include "layout.h"
 #include "paletteColors.h"
@@ -49,6 +50,9 @@ std::optional<Action> mainGUI::showCopyMenu(std::int16_t Index, std::optional<QP
     addItem(menu, tr("Undo"), Action::undo, history.canUndo());
     addItem(menu, tr("Redo"), Action::redo, history.canRedo());
     menu.addSeparator();
+    const auto pasted = colorInput::fromMimeData(*QGuiApplication::clipboard()->mimeData());
+    addItem(menu, pasted ? tr("Paste %1 as seed").arg(colorText::webHexText(*pasted)) : tr("Paste as seed"),
+            Action::paste);
     addItem(menu, tr("Save the palette…"), Action::save);
     const QFrame* target = box(Index);
     const QAction* chosen = menu.exec(globalPosition.value_or(target->mapToGlobal(target->rect().center())));

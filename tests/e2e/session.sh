@@ -3,8 +3,8 @@
 # expected files, stripped, with the picker exporting PickColor alone; then a short session under Xvfb: a
 # click copies the seed's text to the real clipboard, the hand's click point is the fingertip, a screen
 # reader finds and presses the controls (atspi.py) but not while the screen overlay is up, the eyedropper
-# loads the installed library (never a decoy of the same name) and picks a color from another window, and
-# closing the window exits with 0. Then the desktop portal's pick, against a stand-in portal: at scale 2,
+# loads the installed library (never a decoy of the same name) and picks a color from another window, a
+# box dragged onto the centre becomes the seed, and closing the window exits with 0. Then the desktop portal's pick, against a stand-in portal: at scale 2,
 # the screen reader waits while a pick is pending and works after it; closing the window while the
 # portal does not answer ends Corvella at once, and no pick is asked for.
 # Usage, with a session bus of its own: dbus-run-session -- session.sh <build dir>
@@ -118,6 +118,13 @@ xdotool mousemove 949 89 click 1
 sleep 0.5
 clip mousemove 219 219 click 1
 [[ $copied == "$wanted" ]] || fail "picked '$copied' from the other window's '$wanted'"
+# A real drag of box 3 onto the centre makes it the seed.
+clip mousemove 289 149 click 1
+proposal=$copied
+xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 230 210 sleep 0.2 \
+    mousemove 219 219 sleep 0.3 mouseup 1
+clip mousemove 219 219 click 1
+[[ $copied == "$proposal" ]] || fail "box 3 ($proposal) dragged onto the centre, which then copied '$copied'"
 
 close_window "$corvella"
 wait_end "$pid" 100
