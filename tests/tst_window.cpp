@@ -48,38 +48,45 @@ namespace {
 // - steps: the last is the action under test; the others set it up, or say how to answer what it opens.
 // - border: the box that shows the 1-pixel border (read from the pixels), or -1 for none.
 // - read-out, clipboard: a text, or "box k" (box k's RGB text, or its clipboard text), "web k" (its
-//   "#RRGGBB"), "palette" (the nine web texts in the grid's reading order), "unchanged"; colors as before
-//   the action.
+//   "#RRGGBB"), "palette" (the nine web texts in reading order), "unchanged"; colors as before the action.
 // - seed: the box whose color (before the action) the centre shows afterwards, or -1 for another.
 // - redrawn: whether proposals 1 to 8 changed, then optionally the order of border changes B and
 //   redraws R.
-// Steps:
-//   hover k | click k | dclick k   the pointer onto box k's centre; a left click; a double-click
-//   slide k l                      a left press on box k, moved to box l and released there
+// Steps (k a box, 0 the centre):
+//   hover k | click k | dclick k | menu k   the pointer onto box k's centre; a left click; a double-click;
+//                                  a right click off its centre
+//   slide k l | nudge k            a left press on box k, moved to box l (past the drag distance) and
+//                                  released there; moved by less than the drag distance
 //   at x y                         a left click at x, y of the window, wherever that lands
 //   next b                         a click on ">" with button b (1 left, 2 right, 4 middle)
 //   drag x | wheel n | set v       the slider: its thumb dragged to x; n wheel notches; its value set
 //   eyedropper | notice            a left click on it
-//   menu k                         a right click on box k, off its centre
 //   key K ...                      keys as X sends them to the focused window: "Num+" keys carry the
 //                                  keypad modifier, "Shift++" is a US "+", "K*n" is K held for n presses
 //   press k | press NAME           a screen reader's press on box k, or on the control named NAME
 //   activate                       the window activated again, as a window manager does
-//   dialog [r g b | cancel]        answers the color dialog a later step opens: OK (with r g b chosen),
-//                                  or Cancel
-//   ok | choose K ... | pick k | pick escape
-//                                  answers a later message with OK, a menu with keys, the overlay with a
-//                                  click on box k or Escape; any answer may end in "after presses" (a
-//                                  screen reader presses a box, ">", the eyedropper and the notice and sets
-//                                  the slider first, none of which may act or be offered) or "after repeats
-//                                  K" (a held K repeats on it first, which must not reach it)
+//   clipboard D | drop D on k      data D of another program on the clipboard, or dropped on box k: "text
+//                                  T" (%XX for any byte), "x-color HEX" (its bytes) or "N bytes of C"
+//   existing PATH                  a file "old" at PATH; "TMP" in a path is the test's own folder
+//   dialog [r g b | cancel] | ok | no | choose K ... | pick k | pick escape | save PATH
+//                                  answer what a later step opens: the color dialog with OK (r g b chosen)
+//                                  or Cancel, a message with OK (Yes) or No, a menu with keys, the overlay
+//                                  with a click on box k or Escape, the file dialog with PATH typed (noting
+//                                  the file it proposed as "save ..."). Any answer may end in "after
+//                                  presses" (a screen reader presses a box, ">", the eyedropper and the
+//                                  notice, sets the slider and a color is dropped: none may be offered or
+//                                  act) or "after repeats K" (a held K repeats on it, which must not reach
+//                                  it)
 // Other facts: size w h | tooltip k (box k's RGB) | changes n (clipboard changes) | slider v, or a-b |
 // focus k | mark C (the focused box shows the dashed focus rectangle in color C, 3 pixels inside every
 // edge; none: no rectangle) | marks by lightness (each box in turn, focused by Tab, shows it black when
 // its own L* is 50 or more, else white) | seed n (packed) | all n (every proposal) | dialog k (the dialog
-// opened preset with box k's color) | menu k (its items are box k's) | menu at k (opened at box k's
-// centre) | menu at pointer k (at the right click's point) | anything else is what a dialog, message
-// or the desktop showed ("url ...", "message title|text|icon").
+// opened preset with box k's color) | menu k (its copy items are box k's) | items I (its other items:
+// "(off)" disabled, "(on)" checked) | menu at k (opened at box k's centre) | menu at pointer k (at the
+// right click's point) | palette n (the nine colors as after step n, 0 before the first) | kept k (box k
+// kept its color and shows the kept mark; screen readers hear ", kept") | saved PATH (Pillow reads the
+// palette shown from the file) | file PATH T (the file holds T, or none) | anything else is what a dialog,
+// message or the desktop showed ("url ...", "message title|text|icon", "refused by the cursor").
 // After every row, a screen reader's press on box 3 must copy it: whatever the row opened, the window
 // takes input again.
 const char* const kActions = R"(
@@ -103,7 +110,6 @@ click on the read-out | click 2; at 20 312 | 2 | box 2 | box 2 | 0 | no |
 '>', left button | click 3; key Tab; next 1 | -1 | | box 3 | 0 | yes RB | mark none
 '>', right button | next 2 | -1 | | - | 0 | yes |
 slider: right, middle row | click 4; key Tab; at 195 267 | -1 | | box 4 | 0 | yes BR | slider 15; focus 0; mark none
-slider: right, top row | at 195 249 | -1 | | - | 0 | yes R | slider 15
 slider: right, ticks | at 195 281 | -1 | | - | 0 | yes R | slider 15
 slider: left, top row | at 37 249 | -1 | | - | 0 | yes R | slider 5
 slider: drag the thumb | drag 119 | -1 | | - | 0 | yes | slider 40-60
@@ -137,7 +143,6 @@ held keypad Enter on the centre: the dialog once | dialog cancel after repeats N
 held Ctrl+R draws once | click 1; key Ctrl+R*3 | -1 | | box 1 | 0 | yes RB |
 held +, Shift+= on a US layout, steps on | key Shift++*3 | -1 | | - | 0 | yes RRR | slider 25
 keypad - | key Num+- | -1 | | - | 0 | yes R | slider 5
-+ at 100 | set 100; key Shift++ | -1 | | - | 0 | no | slider 100
 Ctrl+E picks | pick 2; key Ctrl+E | -1 | | - | 2 | yes |
 screen reader: '>' | click 2; press lbPageScroll | -1 | | box 2 | 0 | yes RB |
 screen reader: the eyedropper | pick 6; press colorPicker | -1 | | - | 6 | yes |
@@ -154,7 +159,6 @@ two undos, then Ctrl+Y | next 1; next 1; key Ctrl+Z Ctrl+Z; key Ctrl+Y | -1 | | 
 a new change drops the redo | next 1; key Ctrl+Z; next 1; key Ctrl+Y | -1 | | - | 0 | no | palette 3
 the menu: the seed cannot be kept, nothing to redo | next 1; key Ctrl+Z; choose Escape; menu 0 | -1 | box 0 | - | 0 | no | items Keep this color (off)|Undo (off)|Redo||Paste as seed|Save the palette…
 kept through '>' | key Right K; next 1 | -1 | | - | 0 | yes | kept 5
-kept through the slider | key Right K; key Shift++ | -1 | | - | 0 | yes | kept 5; slider 15
 kept through a new seed | key Right K; dclick 4 | -1 | | box 4 | 4 | yes | kept 5
 kept from the menu, on a dark box | dialog 20 20 20; dclick 0; activate; choose Down Down Down Down Return; menu 3 | 0 | box 3 | C89664 | 0 | no | kept 3
 released by K again | key Right K K; next 1 | -1 | | - | 0 | yes |
@@ -294,15 +298,19 @@ QString gimpText(const QList<QColor>& colors) {
 // (with room for the rounding of its own conversion); where the seed cannot come back at spread 0, the seed
 // stands in.
 QString strayProposal(const QList<int>& kept) {
+    const auto lab = [](const QColor& c) {
+        corvColor::rgbToLab(static_cast<std::int16_t>(c.red()), static_cast<std::int16_t>(c.green()),
+                            static_cast<std::int16_t>(c.blue()));
+    };
     const QColor seed = shown(0);
     const int spread = slider()->value();
-    corvColor::rgbToLab(seed.red(), seed.green(), seed.blue());
+    lab(seed);
     const int l = corvColor::labL, a = corvColor::labA, b = corvColor::labB;
     const bool impossible = spread == 0 && !corvColor::labToRgb(l, a, b);
     for (int k = 1; k <= 8; ++k) {
         if (kept.contains(k))
             continue;
-        corvColor::rgbToLab(shown(k).red(), shown(k).green(), shown(k).blue());
+        lab(shown(k));
         const double chroma = std::hypot(corvColor::labA - a, corvColor::labB - b);
         if (impossible ? shown(k) != seed : std::abs(corvColor::labL - l) > spread + 2 || chroma > spread + 3)
             return QStringLiteral("%1 not around %2 at %3").arg(rgbText(shown(k)), rgbText(seed)).arg(spread);
@@ -521,7 +529,7 @@ void act(const QString& step) {
     } else if (verb == "drop") { // as Qt's drag and drop delivers another program's data at box k
         QMimeData data;
         setMimeData(data, w.mid(1, w.size() - 3).join(' '));
-        const QPointF at = box(arg(w.size() - 1))->geometry().center();
+        const QPointF at = box(arg(static_cast<int>(w.size()) - 1))->geometry().center();
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(&mainModule::mainForm(), &enter);
@@ -601,8 +609,8 @@ void act(const QString& step) {
 }
 
 // The focus rectangle as the user sees it on the focused box: its color, then for the left, top, right and
-// bottom side where its line lies (from-to, in pixels inside the edge, beside the border's pixel), with
-// "dashed" when every side shows gaps; "none" without one.
+// bottom side the pixels inside the edge (beyond the border's) where its line lies, and "dashed" when each
+// of those lines has gaps; "none" without one.
 QString focusMark() {
     const int k = focusedBox();
     if (k < 0)
@@ -611,37 +619,38 @@ QString focusMark() {
     const int ratio = qRound(image.devicePixelRatio()), w = image.width(), h = image.height();
     QString color, sides;
     bool dashed = true;
-    // Side s as lines i (0 at the edge) of pixels j along it, in device pixels, middle half only.
-    const auto pixel = [&](int s, int i, int j) {
-        const int x = s == 0 ? i : s == 2 ? w - 1 - i : j, y = s == 1 ? i : s == 3 ? h - 1 - i : j;
-        return image.pixelColor(x, y);
-    };
-    for (int s = 0; s < 4; ++s) {
-        const int length = s % 2 ? w : h;
-        int from = -1, to = -1;
+    for (int side = 0; side < 4; ++side) { // lines i from the edge, pixels j along them, the middle half
+        const int length = side % 2 ? w : h;
+        QList<int> lines;
         for (int i = ratio; i < length / 2; ++i) {
             int marks = 0;
             for (int j = length / 4; j < length * 3 / 4; ++j) {
-                const QColor c = pixel(s, i, j);
-                if (c != shown(k)) {
-                    ++marks;
-                    color = c == Qt::black ? "black" : c == Qt::white ? "white" : c.name();
-                }
+                const QColor c = image.pixelColor(side == 0   ? i
+                                                  : side == 2 ? w - 1 - i
+                                                              : j,
+                                                  side == 1   ? i
+                                                  : side == 3 ? h - 1 - i
+                                                              : j);
+                marks += c != shown(k);
+                color = c == shown(k)    ? color
+                        : c == Qt::black ? "black"
+                        : c == Qt::white ? "white"
+                                         : c.name();
             }
-            if (marks > 0 && from < 0)
-                from = i;
-            if (marks > 0)
-                to = i + 1;
-            dashed = dashed && (marks == 0 || marks < length / 2);
+            lines << (marks ? i : -1);
+            dashed = dashed && marks < length / 2;
         }
-        sides += from < 0 ? QStringLiteral(" -")
-                          : QStringLiteral(" %1-%2").arg(double(from) / ratio).arg(double(to) / ratio);
+        lines.removeAll(-1);
+        sides += lines.isEmpty() ? QStringLiteral(" -")
+                                 : QStringLiteral(" %1-%2")
+                                       .arg(lines.first() / double(ratio))
+                                       .arg((lines.last() + 1) / double(ratio));
     }
     return color.isEmpty() ? QStringLiteral("none") : color + sides + (dashed ? " dashed" : "");
 }
 
 // Child modes: a run-time error escaping a handler; the eyedropper without a usable picker library;
-// a color dialog with a custom color, which Qt's dialog would keep in the user's settings at exit.
+// the color dialog with a custom color and the file dialog, which Qt would keep in the user's settings.
 int child(const QByteArray& mode) {
     mainModule::Main();
     answer(modal<QMessageBox>, {}, [](QWidget* up) {
@@ -652,31 +661,18 @@ int child(const QByteArray& mode) {
     const int seed = paletteColors(0), first = paletteColors(1);
     if (mode == "error") {
         errorReport::runGuarded([] { corvella::raiseOverflow(); });
-    } else if (mode == "dialog") {
+    } else if (mode == "dialogs") {
         QColorDialog::setCustomColor(0, QColor(7, 8, 9));
         act(QStringLiteral("dialog 1 2 3"));
         act(QStringLiteral("dclick 0"));
+        answer(modal<QFileDialog>, {}, [](QWidget* up) { static_cast<QFileDialog*>(up)->reject(); });
+        mainModule::mainForm().perform(Action::save);
     } else {
         act(QStringLiteral("eyedropper"));
     }
     std::printf("%s\n", paletteColors(0) == seed && paletteColors(1) == first ? "unchanged" : "changed");
     mainModule::unloadMainForm();
     return 0;
-}
-
-// Runs this program, or a copy, in a child mode with a settings folder of its own: what it printed,
-// then what it left in that folder.
-QString runChild(const QString& program, const QString& mode, int* status = nullptr) {
-    const QTemporaryDir settings;
-    QProcess child;
-    child.setEnvironment(QProcess::systemEnvironment()
-                         << "TST_WINDOW_CHILD=" + mode << "XDG_CONFIG_HOME=" + settings.path());
-    child.start(program, {});
-    child.waitForFinished(20000);
-    if (status)
-        *status = child.exitCode();
-    return QString::fromUtf8(child.readAllStandardOutput()) +
-           QDir(settings.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).join(' ');
 }
 
 } // namespace
@@ -739,14 +735,14 @@ private slots:
         const auto text = [&](const QString& token, bool rgb) {
             const bool ofBox = token.startsWith("box ") || token.startsWith("web ");
             const QColor c = ofBox ? before.value(number(token.section(' ', 1))) : QColor();
-            QString palette;
+            QString lines;
             for (int k : {1, 2, 3, 4, 0, 5, 6, 7, 8})
-                palette += webText(before[k]) + QLatin1Char('\n');
+                lines += webText(before[k]) + QLatin1Char('\n');
             return token.startsWith("box ")
                        ? (rgb ? rgbText(c) : hex(c.blue()) + hex(c.green()) + hex(c.red()))
                    : token.startsWith("web ") ? webText(c)
                    : token == "unchanged"     ? clipboard
-                   : token == "palette"       ? palette
+                   : token == "palette"       ? lines
                                               : token;
         };
         QCOMPARE(borderedBox(), number(border));
@@ -841,61 +837,15 @@ private slots:
                  hex(shown(3).blue()) + hex(shown(3).green()) + hex(shown(3).red()));
     }
 
-    // Next to the program: nothing, a library without PickColor, or the picker with its ELF header saying
-    // another machine (AArch64, 183) | the message's second part
-    void pickerLibraryProblems_data() {
-        addRows(R"(
-missing | - | libcolorPicker.so is not installed next to Corvella.
-without PickColor | )" NO_PICK_LIBRARY
-                R"( | %1/libcolorPicker.so was found, but it does not provide PickColor.
-built for another machine | )" PICK_LIBRARY
-                R"( as machine 183 | %1/libcolorPicker.so is not a library for this machine.
-)",
-                {"library", "message"});
-    }
-    void pickerLibraryProblems() {
-        const auto [library, message] = cells("library", "message");
-        const QTemporaryDir folder;
-        const QString program = folder.filePath(QStringLiteral("program"));
-        const QString copy = folder.filePath(QStringLiteral("libcolorPicker.so"));
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
-        QVERIFY(library == "-" || QFile::copy(library.section(" as machine ", 0, 0), copy));
-        if (library.contains(" as machine ")) {
-            QFile elf(copy);
-            const auto machine = static_cast<quint16>(library.section(' ', -1).toUInt());
-            QVERIFY(elf.open(QIODevice::ReadWrite) && elf.seek(18));
-            QVERIFY(elf.write(reinterpret_cast<const char*>(&machine), 2) == 2); // little-endian, as x86-64
-        }
-        QCOMPARE(runChild(program, QStringLiteral("pick")),
-                 QStringLiteral("The screen color picker is not available.\n\n%1\nunchanged\n")
-                     .arg(QString(message).replace("%1", QDir(folder.path()).canonicalPath())));
-    }
-
-    // A run-time error ends the program with a message and status 1; a session with the color dialog
-    // leaves no settings behind; the program started and closed ends with status 0.
-    void childProcesses() {
-        int status = 0;
-        QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("error"), &status),
-                 QStringLiteral("Run-time error '6':\n\nOverflow\n"));
-        QCOMPARE(status, 1);
-        QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("dialog")), "changed\n");
-        // Wayland compositors match the window to its desktop entry by this name.
-        QCOMPARE(runChild(QCoreApplication::applicationFilePath(), QStringLiteral("run"), &status),
-                 "example.quenlot.Corvella\n");
-        QCOMPARE(status, 0);
-    }
-
     // What a paste or a drop takes: the data offered (as the clipboard step writes it) | the color, packed,
     // or none. Independent of the window: the colors were worked out by hand.
     void colorsOffered_data() {
         addRows(R"(
 web hex | text #6496C8 | 13145700
 short hex, lower case, white space around | text %09#f80%0A | 35071
-rgb with commas | text rgb(100, 150, 200) | 13145700
 rgb with spaces, in capitals | text RGB(100 150 200) | 13145700
 rgba with an alpha of 1 | text rgba(100, 150, 200, 1) | 13145700
 a CSS name | text SteelBlue | 11829830
-black is a color here | text black | 0
 application/x-color, opaque | x-color 64649696c8c8ffff | 13145700
 six hex digits without '#' | text C89664 | none
 a channel over 255 | text rgb(256, 0, 0) | none
@@ -932,37 +882,73 @@ no permission | /sys/corvella.gpl | Permission denied
     void saveFailures() {
         const auto [path, reason] = cells("path", "reason");
         act("existing TMP/old.gpl");
-        const QDir files(folder);
-        const QStringList before = files.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const QDir dir(folder);
+        const QStringList before = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         QString whyNot;
         QVERIFY(!paletteFile::save(inFolder(path), QStringLiteral("GIMP Palette\n"), whyNot));
         QCOMPARE(whyNot, reason);
-        QCOMPARE(files.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
         QCOMPARE(readPalette("TMP/old.gpl").section('\n', -2), "old\n");
     }
 
-    // The real program without a display: one line naming what it tried, status 1 (not Qt's abort).
-    void noDisplay_data() {
-        addRows(R"(
-none set | - | Corvella: no display could be opened (neither DISPLAY nor WAYLAND_DISPLAY is set).
-nothing there | :65000 | Corvella: no display could be opened (DISPLAY=:65000).
+    // The program in a process of its own: how | what it printed ("\n" a line break), then what its
+    // settings folder holds | its exit status. "pick LIBRARY": the eyedropper in a copy of this program
+    // with LIBRARY beside it (- none; "as machine 183": its ELF header says AArch64); "error": a
+    // run-time error; "dialogs": the color and file dialogs, which Qt would remember in the settings;
+    // "run": started and closed (Wayland compositors match its window by the desktop file name it prints);
+    // "corvella DISPLAY": the real program on that display (- none), what it writes on standard error.
+    void programs_data() {
+        addRows(
+            R"(
+picker missing | pick - | The screen color picker is not available.\n\nlibcolorPicker.so is not installed next to Corvella.\nunchanged\n | 0
+picker without PickColor | pick )" NO_PICK_LIBRARY
+            R"( | The screen color picker is not available.\n\nFOLDER/libcolorPicker.so was found, but it does not provide PickColor.\nunchanged\n | 0
+picker for another machine | pick )" PICK_LIBRARY
+            R"( as machine 183 | The screen color picker is not available.\n\nFOLDER/libcolorPicker.so is not a library for this machine.\nunchanged\n | 0
+a run-time error | error | Run-time error '6':\n\nOverflow\n | 1
+the dialogs keep nothing | dialogs | changed\n | 0
+start and close | run | example.quenlot.Corvella\n | 0
+no display set | corvella - | Corvella: no display could be opened (neither DISPLAY nor WAYLAND_DISPLAY is set).\n | 1
+no display there | corvella :65000 | Corvella: no display could be opened (DISPLAY=:65000).\n | 1
 )",
-                {"display", "line"});
+            {"how", "output", "status"});
     }
-    void noDisplay() {
-        const auto [display, line] = cells("display", "line");
+    void programs() {
+        const auto [how, output, status] = cells("how", "output", "status");
+        const QTemporaryDir folder;
+        const QString library = how.section(' ', 1, 1), copy = folder.filePath("libcolorPicker.so");
+        QString program = QCoreApplication::applicationFilePath();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
-            environment.remove(variable);
-        if (display != "-")
-            environment.insert("DISPLAY", display);
-        QProcess corvella;
-        corvella.setProcessEnvironment(environment);
-        corvella.start(QCoreApplication::applicationDirPath() + "/corvella", {});
-        QVERIFY(corvella.waitForFinished(20000));
-        QCOMPARE(QString::fromUtf8(corvella.readAllStandardError()), line + '\n');
-        QCOMPARE(corvella.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(corvella.exitCode(), 1);
+        environment.insert("TST_WINDOW_CHILD", how.section(' ', 0, 0));
+        environment.insert("XDG_CONFIG_HOME", folder.filePath("settings"));
+        if (how.startsWith("corvella")) {
+            program = QCoreApplication::applicationDirPath() + "/corvella";
+            for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+                environment.remove(variable);
+            if (library != "-")
+                environment.insert("DISPLAY", library);
+        } else if (how.startsWith("pick")) {
+            program = folder.filePath("program");
+            QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+            QVERIFY(library == "-" || QFile::copy(library, copy));
+        }
+        if (how.contains(" as machine ")) {
+            QFile elf(copy);
+            const auto machine = number<quint16>(how.section(' ', -1));
+            QVERIFY(elf.open(QIODevice::ReadWrite) && elf.seek(18)); // little-endian, as x86-64
+            QVERIFY(elf.write(reinterpret_cast<const char*>(&machine), 2) == 2);
+        }
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(program, {});
+        QVERIFY(child.waitForFinished(20000));
+        const QByteArray printed =
+            how.startsWith("corvella") ? child.readAllStandardError() : child.readAllStandardOutput();
+        QCOMPARE(QString::fromUtf8(printed) + QDir(folder.filePath("settings"))
+                                                  .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                                                  .join(' '),
+                 QString(output).replace("\\n", "\n").replace("FOLDER", QDir(folder.path()).canonicalPath()));
+        QCOMPARE(child.exitCode(), number(status));
     }
 
     // Each picture as the user sees it at this run's scale: at scales 1 and 2 the label's pixels are

@@ -34,12 +34,12 @@ QPixmap swatch(const QColor& color) {
 
 // As a double-click on a proposal; what is not a color changes nothing, and says why.
 void mainGUI::pasteSeed() {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (const auto color = data ? colorInput::fromMimeData(*data) : std::nullopt) {
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    if (const auto color = offered ? colorInput::fromMimeData(*offered) : std::nullopt) {
         takeSeed(*color);
         return;
     }
-    const QString text = data && data->hasText() ? data->text() : QString();
+    const QString text = offered && offered->hasText() ? offered->text() : QString();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Corvella"),
                     tr("The clipboard holds no color: '%1'. Write it as #RRGGBB or rgb(r, g, b).")
                         .arg(colorInput::excerpt(text)),
@@ -50,15 +50,15 @@ void mainGUI::pasteSeed() {
 // The color a drop brings, unless it is a box dropped on itself. Anything that is no color is refused by
 // the cursor, without a message.
 std::optional<std::int32_t> mainGUI::droppedColor(const QDropEvent* event) const {
-    const QMimeData* data = event->mimeData();
-    if (data->hasFormat(kBoxFormat)) {
+    const QMimeData* offered = event->mimeData();
+    if (offered->hasFormat(kBoxFormat)) {
         const QWidget* under = childAt(event->position().toPoint());
         if (under != nullptr &&
-            under->objectName() == QStringLiteral("picPalette") + data->data(kBoxFormat)) {
+            under->objectName() == QStringLiteral("picPalette") + offered->data(kBoxFormat)) {
             return std::nullopt;
         }
     }
-    return colorInput::fromMimeData(*data);
+    return colorInput::fromMimeData(*offered);
 }
 
 void mainGUI::dragEnterEvent(QDragEnterEvent* event) {
@@ -85,12 +85,12 @@ void mainGUI::dragBox(std::int16_t Index) {
     pressedControl = nullptr;
     const std::int32_t color = paletteColors(Index);
     const QColor shownColor = box(Index)->palette().color(QPalette::Window);
-    auto* data = new QMimeData;
-    data->setColorData(shownColor);
-    data->setText(colorText::webHexText(color));
-    data->setData(kBoxFormat, QByteArray::number(Index));
+    auto* carried = new QMimeData;
+    carried->setColorData(shownColor);
+    carried->setText(colorText::webHexText(color));
+    carried->setData(kBoxFormat, QByteArray::number(Index));
     QDrag drag(box(Index));
-    drag.setMimeData(data);
+    drag.setMimeData(carried);
     drag.setPixmap(swatch(shownColor));
     drag.exec(Qt::CopyAction);
 }
