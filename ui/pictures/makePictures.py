@@ -2,15 +2,14 @@
 """Draws Corvella's icons, cursor and maker's notice from scratch and writes them next to this script; the
 eyedropper, the cursor and the notice also at twice the size, for screens at scale 2."""
 
+import io
 import math
 import os
 import struct
 import sys
 
-from PIL import Image, ImageDraw, ImageFont
+from PIL import IcoImagePlugin, Image, ImageDraw, ImageFont
 
-# Next to this script, or into the folder given as the only argument (to compare with the committed files).
-HERE = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
 FLIP = Image.Transpose.FLIP_TOP_BOTTOM
 
 WHITE = (255, 255, 255)
@@ -245,8 +244,8 @@ def hand(scale=1):
 
 
 # ---------------------------------------------------------------- ICO and CUR files
-# Pillow writes icons with PNG entries and no cursors; Qt reads these bitmap entries, so they are packed
-# here.
+# Pillow 9.4 writes no cursors, and the bitmap entries of its icons (bitmap_format="bmp"; PNG by default)
+# have an empty AND mask, 0 planes and, for a palette picture, 8 bits and 256 colors, never 4: packed here.
 
 def icon_file(kind, fields, picture, opaque, table=b""):
     """An icon (kind 1, `fields` planes and bits) or cursor (kind 2, `fields` the hot spot) holding one
@@ -377,26 +376,58 @@ def gif_two_colors(picture, ink, paper):
             + b"\x3b")
 
 
-# ---------------------------------------------------------------- writing
+# ---------------------------------------------------------------- writing, once read back
 
-def write(name, data):
-    with open(os.path.join(HERE, name), "wb") as out:
+def write(folder, name, data, picture, opaque, palette=b"", hot_spot=None):
+    """Writes `data` if Pillow reads it back as drawn: `picture` (indices into `palette`, its color table)
+    where `opaque`, transparent elsewhere, with `hot_spot`; else stops, naming the file and the fault."""
+    drawn = picture.copy()
+    if palette:
+        drawn.putpalette(palette)
+    drawn = drawn.convert("RGBA")
+    drawn.putalpha(opaque)
+    try:
+        read = Image.open(io.BytesIO(data))
+        decoded, spot, table = read.convert("RGBA"), None, bytes(read.getpalette() or b"")[:len(palette)]
+        if read.format == "CUR":
+            # Pillow's cursor reader skips the mask and the hot spot; its icon reader, told it is an icon,
+            # reads both (the hot spot as planes and bits).
+            icon = IcoImagePlugin.IcoFile(io.BytesIO(data[:2] + b"\1" + data[3:]))
+            decoded, spot = icon.frame(0), (icon.entry[0]["planes"], icon.entry[0]["bpp"])
+    except Exception as error:
+        sys.exit("%s: Pillow cannot read it: %s" % (name, error))
+    for what, found, meant in (("size", decoded.size, drawn.size), ("hot spot", spot, hot_spot),
+                               ("color table", table.hex(), palette.hex())):
+        if found != meant:
+            sys.exit("%s: %s %s, drawn %s" % (name, what, found, meant))
+    wrong = next(((i % drawn.width, i // drawn.width, got, want) for i, (got, want)
+                  in enumerate(zip(decoded.getdata(), drawn.getdata())) if got != want), None)
+    if wrong:
+        sys.exit("%s: pixel (%d, %d) reads back as %s, drawn %s" % ((name,) + wrong))
+    with open(os.path.join(folder, name), "wb") as out:
         out.write(data)
 
 
 def main():
+    # Next to this script, or into the folder given as the only argument (to compare with those committed).
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    os.makedirs(os.path.join(folder, "icons"), exist_ok=True)
     window_icon = window_icon_32()
-    write("corvella.ico", ico_24(window_icon.convert("RGB"), window_icon.getchannel("A")))
+    window = window_icon.convert("RGB"), window_icon.getchannel("A")
+    write(folder, "corvella.ico", ico_24(*window), *window)
     for scale, suffix in ((1, ""), (2, "@2x")):
-        write("eyedropper%s.ico" % suffix, ico_24(*eyedropper(scale)))
+        dropper, pointer, text = eyedropper(scale), hand(scale), notice(scale)
+        write(folder, "eyedropper%s.ico" % suffix, ico_24(*dropper), *dropper)
         hot_spot = (HAND_HOT_SPOT[0] * scale, HAND_HOT_SPOT[1] * scale)
-        write("hand%s.cur" % suffix, cur_4(*hand(scale), hot_spot))
-        write("notice%s.gif" % suffix, gif_two_colors(notice(scale), TEXT_GRAY, WHITE))
+        write(folder, "hand%s.cur" % suffix, cur_4(*pointer, hot_spot), *pointer,
+              bytes(sum(VGA_PALETTE, ())), hot_spot)
+        write(folder, "notice%s.gif" % suffix, gif_two_colors(text, TEXT_GRAY, WHITE), text,
+              text.point(lambda i: 255 * (i != PAPER), "L"), bytes(TEXT_GRAY + WHITE))
     # The icon theme takes PNG: the window icon's own 32 px picture, and larger renderings.
-    os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
-    window_icon.save(os.path.join(HERE, "icons", "corvella-32.png"), optimize=True)
-    for size in (48, 64, 128, 256):
-        theme_icon(size).save(os.path.join(HERE, "icons", "corvella-%d.png" % size), optimize=True)
+    for size in (32, 48, 64, 128, 256):
+        icon, png = window_icon if size == 32 else theme_icon(size), io.BytesIO()
+        icon.save(png, "PNG", optimize=True)
+        write(folder, "icons/corvella-%d.png" % size, png.getvalue(), icon, icon.getchannel("A"))
 
 
 if __name__ == "__main__":
