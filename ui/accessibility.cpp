@@ -3,28 +3,35 @@
 #include "accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QHash>
 #include <QSlider>
 #include <QWidget>
-
-#include "mainGUI.h"
 
 namespace accessibility {
 
 namespace {
 
-mainGUI* windowOf(const QWidget* widget) {
-    return qobject_cast<mainGUI*>(widget->window());
+struct Registration {
+    QAccessible::Role role;
+    PressTarget* target;
+};
+
+// The controls the window registered; an entry goes when its control does.
+QHash<const QObject*, Registration>& registered() {
+    static QHash<const QObject*, Registration> controls;
+    return controls;
 }
 
 // A control whose press action is its click; its name and description are the widget's own. While the
 // window takes no input it offers no action, so a screen reader reports the press as unavailable.
 class PressableControl final : public QAccessibleWidget {
 public:
-    PressableControl(QWidget* widget, QAccessible::Role role)
-        : QAccessibleWidget(widget, role) {}
+    PressableControl(QWidget* widget, const Registration& registration)
+        : QAccessibleWidget(widget, registration.role)
+        , target_(*registration.target) {}
 
     QStringList actionNames() const override {
-        if (!windowOf(widget())->takesInput())
+        if (!target_.takesInput())
             return {};
         QStringList names{pressAction()};
         if (widget()->focusPolicy() != Qt::NoFocus)
@@ -34,22 +41,25 @@ public:
 
     void doAction(const QString& actionName) override {
         if (actionName == pressAction())
-            windowOf(widget())->press(widget());
+            target_.press(widget());
         else
             QAccessibleWidget::doAction(actionName);
     }
 
     QStringList keyBindingsForAction(const QString& actionName) const override {
-        const QString key = windowOf(widget())->keyBinding(widget());
+        const QString key = target_.keyBinding(widget());
         return actionName == pressAction() && !key.isEmpty() ? QStringList{key} : QStringList();
     }
+
+private:
+    PressTarget& target_;
 };
 
-// The spread slider's value, which a screen reader may set while the window takes input.
 class SpreadSlider final : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-    explicit SpreadSlider(QSlider* slider)
-        : QAccessibleWidget(slider, QAccessible::Slider) {}
+    SpreadSlider(QSlider* slider, PressTarget& target)
+        : QAccessibleWidget(slider, QAccessible::Slider)
+        , target_(target) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
@@ -57,7 +67,7 @@ public:
     }
     QVariant currentValue() const override { return slider()->value(); }
     void setCurrentValue(const QVariant& value) override {
-        if (windowOf(widget())->takesInput())
+        if (target_.takesInput())
             slider()->setValue(value.toInt()); // regenerates through valueChanged, as any move
     }
     QVariant maximumValue() const override { return slider()->maximum(); }
@@ -66,32 +76,38 @@ public:
 
 private:
     QSlider* slider() const { return static_cast<QSlider*>(widget()); }
+    PressTarget& target_;
 };
 
 QAccessibleInterface* controlInterface(const QString& className, QObject* object) {
     Q_UNUSED(className);
-    auto* widget = qobject_cast<QWidget*>(object);
-    if (!widget || !windowOf(widget))
+    const auto found = registered().constFind(object);
+    if (found == registered().cend())
         return nullptr;
-    const QString name = widget->objectName();
-    if (name.startsWith(QLatin1String("picPalette")) || name == QLatin1String("lbPageScroll") ||
-        name == QLatin1String("colorPicker"))
-        return new PressableControl(widget, QAccessible::Button);
-    if (name == QLatin1String("imageCopyright"))
-        return new PressableControl(widget, QAccessible::Link);
-    if (auto* slider = qobject_cast<QSlider*>(widget))
-        return new SpreadSlider(slider);
-    return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
+    if (found->role == QAccessible::Slider)
+        return new SpreadSlider(static_cast<QSlider*>(widget), *found->target);
+    return new PressableControl(widget, *found);
 }
 
-} // namespace
-
-void exposeControls() {
+void enroll(QWidget* control, const Registration& registration) {
     static const bool installed = [] {
         QAccessible::installFactory(controlInterface);
         return true;
     }();
     Q_UNUSED(installed);
+    registered().insert(control, registration);
+    QObject::connect(control, &QObject::destroyed, [control] { registered().remove(control); });
+}
+
+} // namespace
+
+void exposePressable(QWidget* control, QAccessible::Role role, PressTarget& target) {
+    enroll(control, {role, &target});
+}
+
+void exposeSlider(QSlider* slider, PressTarget& target) {
+    enroll(slider, {QAccessible::Slider, &target});
 }
 
 } // namespace accessibility

@@ -57,9 +57,11 @@ void fillWithButtonFace(QWidget* widget) {
     setColor(widget, QPalette::Window, widget->palette().color(QPalette::Button));
 }
 
-// Named before anything else: the name decides how assistive technologies see the control.
-QLabel* pictureLabel(QWidget* parent, const QString& name, const QPixmap& picture, const QCursor& cursor) {
-    auto* label = new QLabel(parent);
+// Registered before anything else: what it registers as decides how assistive technologies see it.
+QLabel* pictureLabel(mainGUI* window, const QString& name, QAccessible::Role role, const QPixmap& picture,
+                     const QCursor& cursor) {
+    auto* label = new QLabel(window);
+    accessibility::exposePressable(label, role, *window);
     label->setObjectName(name);
     label->setPixmap(picture);
     label->setCursor(cursor);
@@ -128,7 +130,6 @@ mainGUI::mainGUI()
     setAcceptDrops(true);
     setFixedSize(layout::toPixels(layout::kClientArea).size());
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
-    accessibility::exposeControls();
     keepNoDialogSettings();
     createControls();
     Form_Load();
@@ -150,6 +151,7 @@ void mainGUI::createControls() {
 void mainGUI::createPalette() {
     for (std::size_t k = 0; k < picPalette.size(); ++k) {
         QFrame* frame = new QFrame(this);
+        accessibility::exposePressable(frame, QAccessible::Button, *this);
         frame->setObjectName(QStringLiteral("picPalette%1").arg(k));
         frame->setGeometry(layout::toPixels(layout::kBoxes[k]));
         frame->setFrameStyle(QFrame::NoFrame);
@@ -174,6 +176,7 @@ void mainGUI::createBand() {
     fillWithButtonFace(Shape1);
 
     sdLightChroma = new QSlider(Qt::Horizontal, this);
+    accessibility::exposeSlider(sdLightChroma, *this);
     sdLightChroma->setObjectName(QStringLiteral("sdLightChroma"));
     sdLightChroma->setGeometry(layout::toPixels(layout::kSdLightChroma));
     sdLightChroma->setRange(0, 100);
@@ -188,12 +191,14 @@ void mainGUI::createBand() {
     sdLightChroma->setStyle(style);
     sdLightChroma->setAccessibleName(tr("Lightness and chroma spread"));
 
-    colorPicker = pictureLabel(this, QStringLiteral("colorPicker"), eyedropperPicture(ratio), hand);
+    colorPicker = pictureLabel(this, QStringLiteral("colorPicker"), QAccessible::Button,
+                               eyedropperPicture(ratio), hand);
     colorPicker->setGeometry(layout::toPixels(layout::kColorPicker));
     colorPicker->setAccessibleName(tr("Pick a color from the screen"));
 
     lbPageScroll = new QLabel(this);
-    // Named before its text is set: the name decides how assistive technologies see it.
+    // Registered before its text is set: what it registers as decides how assistive technologies see it.
+    accessibility::exposePressable(lbPageScroll, QAccessible::Button, *this);
     lbPageScroll->setObjectName(QStringLiteral("lbPageScroll"));
     lbPageScroll->setText(QStringLiteral(">"));
     lbPageScroll->setGeometry(layout::toPixels(layout::kLbPageScroll));
@@ -209,7 +214,7 @@ void mainGUI::createBand() {
     lbRGB->setGeometry(layout::toPixels(layout::kLbRGB));
     setColor(lbRGB, QPalette::WindowText, lbRGB->palette().color(QPalette::ButtonText));
 
-    imageCopyright = pictureLabel(this, QStringLiteral("imageCopyright"),
+    imageCopyright = pictureLabel(this, QStringLiteral("imageCopyright"), QAccessible::Link,
                                   picture(QStringLiteral("notice"), QStringLiteral("gif"), ratio),
                                   QCursor(Qt::WhatsThisCursor));
     imageCopyright->setGeometry(layout::toPixels(layout::kImageCopyright));

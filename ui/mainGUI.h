@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "accessibility.h"
 #include "action.h"
 #include "history.h"
 
@@ -19,7 +20,7 @@ class QKeyEvent;
 class QLabel;
 class QSlider;
 
-class mainGUI final : public QWidget {
+class mainGUI final : public QWidget, public accessibility::PressTarget {
     Q_OBJECT
 public:
     mainGUI();
@@ -40,16 +41,16 @@ public:
     // Whether the window takes input now: not while an action runs, which includes every dialog,
     // message, menu and pick it opens. Mouse and keys are refused before they reach a control; perform
     // refuses the rest.
-    bool takesInput() const;
+    bool takesInput() const override;
     // The one entry of every route to a user action: on box Index (for the box actions), with the copy
     // menu at the global position `at` (the box's centre without one). Nothing happens unless the window
     // takes input.
     void perform(Action action, std::int16_t Index = -1, std::optional<QPoint> at = std::nullopt);
     // An assistive technology's press on a control: the action a click on it performs, once the press
     // has returned (a dialog or a pick must not block the caller).
-    void press(QWidget* control);
+    void press(QWidget* control) override;
     // The key that does what a press on `control` does ("Ctrl+R" for ">"), or empty.
-    QString keyBinding(const QWidget* control) const;
+    QString keyBinding(const QWidget* control) const override;
     // The palette shown now is where undo starts.
     void startHistory();
 
@@ -108,14 +109,16 @@ private:
     void toggleKeep(std::int16_t Index);
     void savePalette();
 
-    std::array<QFrame*, 9> picPalette{};
-    QWidget* Shape1 = nullptr;
-    QSlider* sdLightChroma = nullptr;
-    QLabel* colorPicker = nullptr;
-    QLabel* lbPageScroll = nullptr;
-    QLabel* lbRGB = nullptr;
-    QLabel* imageCopyright = nullptr;
-    QLabel* lbQuenlotLtd = nullptr;
+    // The controls keep the names the window has always had: a kind prefix (pic, sd, lb, image) and what
+    // they are.
+    std::array<QFrame*, 9> picPalette{};   // the boxes: 0 the seed in the centre, 1 to 8 the proposals
+    QWidget* Shape1 = nullptr;             // the gray band behind the slider and the read-outs
+    QSlider* sdLightChroma = nullptr;      // the spread, lightness and chroma alike
+    QLabel* colorPicker = nullptr;         // the eyedropper picture
+    QLabel* lbPageScroll = nullptr;        // ">"
+    QLabel* lbRGB = nullptr;               // the RGB read-out
+    QLabel* imageCopyright = nullptr;      // the maker's notice, a picture that opens the maker's page
+    QLabel* lbQuenlotLtd = nullptr;        // the maker's address as text: hidden, never shown
     QColorDialog* CommonDialog1 = nullptr; // created on first use: most sessions never open it
 
     QObject* pressedControl = nullptr;   // where the left button went down, until a click completes

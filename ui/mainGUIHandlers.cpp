@@ -13,7 +13,6 @@
 #include "colorText.h"
 #include "corvColor.h"
 #include "generator.h"
-#include "mainModule.h"
 #include "makerPage.h"
 #include "openURL.h"
 #include "paletteColors.h"
@@ -177,10 +176,9 @@ void mainGUI::takeSeedFromDialog() {
     }
 }
 
-// The seed from the screen picker. Two things differ from a plain reading of the picker's contract: a
-// picker that cannot be loaded is reported instead of ending the program, and after a failed pick the
-// proposals are drawn around the seed the centre box shows, not around whatever the failed pick left in
-// the bytes.
+// The seed from the screen picker. A picker that cannot be loaded is reported, and everything else goes
+// on; after a pick that brought no color, the proposals are drawn around the seed the centre shows, not
+// around whatever the picker left in the bytes.
 void mainGUI::colorPicker_Click() {
     QString whyNot;
     const pickerLibrary::PickColorFunction pickColor = pickerLibrary::pickColorFunction(whyNot);
@@ -189,9 +187,9 @@ void mainGUI::colorPicker_Click() {
                              tr("The screen color picker is not available.\n\n%1").arg(whyNot));
         return;
     }
-    using mainModule::pickedBlue;
-    using mainModule::pickedGreen;
-    using mainModule::pickedRed;
+    using pickerLibrary::pickedBlue;
+    using pickerLibrary::pickedGreen;
+    using pickerLibrary::pickedRed;
     const std::int16_t picked = pickColor(&pickedRed, &pickedGreen, &pickedBlue);
     if (closing) {
         return; // the window was closed during the pick: nothing more to show

@@ -13,10 +13,6 @@
 
 namespace mainModule {
 
-std::uint8_t pickedRed = 0;
-std::uint8_t pickedGreen = 0;
-std::uint8_t pickedBlue = 0;
-
 namespace {
 
 constexpr std::int32_t kDefaultSeed = 13145700; // red 100, green 150, blue 200

@@ -1,16 +1,9 @@
 // Start-up: the default seed, the one main window, the first palette.
 #pragma once
 
-#include <cstdint>
-
 class mainGUI;
 
 namespace mainModule {
-
-// The last color the screen picker wrote; 0 at start, kept from one pick to the next.
-extern std::uint8_t pickedRed;
-extern std::uint8_t pickedGreen;
-extern std::uint8_t pickedBlue;
 
 // The one main window, created (hidden) on first use.
 mainGUI& mainForm();

@@ -9,6 +9,10 @@
 
 namespace pickerLibrary {
 
+std::uint8_t pickedRed = 0;
+std::uint8_t pickedGreen = 0;
+std::uint8_t pickedBlue = 0;
+
 namespace {
 
 // The file name of this platform (libcolorPicker.so, colorPicker.dll, ...), from the build.

@@ -7,6 +7,11 @@
 
 namespace pickerLibrary {
 
+// The last color the screen picker wrote; 0 at start, kept from one pick to the next.
+extern std::uint8_t pickedRed;
+extern std::uint8_t pickedGreen;
+extern std::uint8_t pickedBlue;
+
 // PickColor(&red, &green, &blue): -1 when a color was picked into the three bytes, anything else when not.
 using PickColorFunction = std::int16_t (*)(std::uint8_t* red, std::uint8_t* green, std::uint8_t* blue);
 
