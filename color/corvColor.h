@@ -41,7 +41,8 @@ extern std::int16_t labL;
 extern std::int16_t labA;
 extern std::int16_t labB;
 
-// Channels (0 to 255) of the last point labToRgb accepted; the eyedropper writes them as well.
+// Channels (0 to 255) of the last point labToRgb accepted. The generator sets them to the seed where the
+// seed stands in for a proposal and to box 8 when that box is kept; undo and the eyedropper write them too.
 extern std::int32_t curRed;
 extern std::int32_t curGreen;
 extern std::int32_t curBlue;
