@@ -27,12 +27,11 @@ BENCHMARK(labToRgb);
 
 // One palette of eight proposals, painting nowhere.
 void generateColor(benchmark::State& state) {
-    const auto seed = static_cast<std::int32_t>(state.range(0));
+    const corvColor::Rgb seed = corvColor::channelsOf(static_cast<std::int32_t>(state.range(0)));
     const auto spread = static_cast<std::int16_t>(state.range(1));
     for (auto _ : state) {
         corvPalette::generatePalette(
-            static_cast<std::int16_t>(seed & 0xFF), static_cast<std::int16_t>(seed >> 8 & 0xFF),
-            static_cast<std::int16_t>(seed >> 16), spread, spread,
+            seed.red, seed.green, seed.blue, spread, spread,
             [](std::int16_t, std::int32_t color) { benchmark::DoNotOptimize(color); });
     }
 }
@@ -48,8 +47,8 @@ void roundTripSweep(benchmark::State& state) {
     for (auto _ : state) {
         std::int32_t accepted = 0;
         for (std::int32_t n = 0; n < (1 << 24); ++n) {
-            corvColor::rgbToLab(static_cast<std::int16_t>(n & 0xFF), static_cast<std::int16_t>(n >> 8 & 0xFF),
-                                static_cast<std::int16_t>(n >> 16));
+            const corvColor::Rgb color = corvColor::channelsOf(n);
+            corvColor::rgbToLab(color.red, color.green, color.blue);
             accepted += corvColor::labToRgb(corvColor::labL, corvColor::labA, corvColor::labB) ? 1 : 0;
         }
         benchmark::DoNotOptimize(accepted);

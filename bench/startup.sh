@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Start-up time (exec to window mapped) and peak RSS of Corvella against a minimal Qt window of the
-# same size, alternating runs under a private Xvfb. Usage: startup.sh <build dir> [runs]
+# Start-up time (exec to window mapped, and to its first frame) and memory of Corvella against the reference
+# window of the same size (minimalWindow), alternating runs under a private Xvfb: 21 of each by default, as
+# for the README's figures. Usage: startup.sh <build dir> [runs]
 set -euo pipefail
 build=$1
-runs=${2:-15}
+runs=${2:-21}
 source "$(dirname "$0")/../tools/privateXvfb.sh"
 start_private_xvfb
 trap 'kill "$PRIVATE_XVFB_PID" 2>/dev/null' EXIT

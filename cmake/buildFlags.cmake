@@ -1,7 +1,5 @@
 # Flags every target links through corvella_build_flags.
-set(CMAKE_CXX_STANDARD 20)
-set(CMAKE_CXX_STANDARD_REQUIRED ON)
-set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_CXX_EXTENSIONS OFF) # standard C++20 (-std=c++20), not the GNU dialect
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
@@ -9,6 +7,7 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 
 add_library(corvella_build_flags INTERFACE)
+target_compile_features(corvella_build_flags INTERFACE cxx_std_20)
 # The color math must round exactly as written: no fused multiply-add, never -ffast-math.
 target_compile_options(corvella_build_flags INTERFACE
     $<$<CXX_COMPILER_ID:GNU,Clang,AppleClang>:-Wall -Wextra -Wpedantic -ffp-contract=off -fno-fast-math>

@@ -2,8 +2,10 @@
 //
 // Every step below is written in the order the palettes depend on: IEEE double throughout, sums
 // bracketed as shown, powers through std::pow (also for the cubes: t * t * t rounds differently), and
-// every comparison strict. Change nothing here without rerunning the exhaustive tests.
+// every comparison strict. Change nothing here without rerunning tst_core: everyColorRoundTrip hashes the
+// round trip of all 16,777,216 colors.
 #include <cmath>
+#include <optional>
 
 #include "checkedMath.h"
 #include "corvColor.h"
@@ -48,10 +50,18 @@ constexpr double kLightnessOffset = 16;
 constexpr double kAScale = 500;
 constexpr double kBScale = 200;
 
-struct Triple {
-    double first;
-    double second;
-    double third;
+// Linear sRGB: the channels with the transfer curve undone, as fractions of 1 or in percent.
+struct LinearRgb {
+    double red;
+    double green;
+    double blue;
+};
+
+// CIE 1931 XYZ tristimulus values, as fractions of 1 or in percent.
+struct Xyz {
+    double X;
+    double Y;
+    double Z;
 };
 
 double linearize(double encoded) {
@@ -68,14 +78,20 @@ double encode(double linear) {
     return linear * kLinearSlope;
 }
 
-// Linear sRGB in percent to XYZ (sRGB primaries, D65).
-Triple toXyz(double r, double g, double b) {
+// Linear sRGB in percent to XYZ in percent (sRGB primaries, D65).
+Xyz toXyz(const LinearRgb& linear) {
+    const double r = linear.red;
+    const double g = linear.green;
+    const double b = linear.blue;
     return {(r * 0.4124 + g * 0.3576) + b * 0.1805, (r * 0.2126 + g * 0.7152) + b * 0.0722,
             (r * 0.0193 + g * 0.1192) + b * 0.9505};
 }
 
-// XYZ (as fractions of 1) to linear sRGB.
-Triple toLinearRgb(double x, double y, double z) {
+// XYZ as fractions of 1 to linear sRGB as fractions of 1.
+LinearRgb toLinearRgb(const Xyz& xyz) {
+    const double x = xyz.X;
+    const double y = xyz.Y;
+    const double z = xyz.Z;
     return {(x * 3.2406 + y * -1.5372) + z * -0.4986, (x * -0.9689 + y * 1.8758) + z * 0.0415,
             (x * 0.0557 + y * -0.2040) + z * 1.0570};
 }
@@ -105,52 +121,54 @@ bool inChannelRange(std::int16_t channel) {
     return channel >= 0 && channel <= 255;
 }
 
-// L*, a*, b* of channels 0 to 255, unrounded.
-Triple labOf(std::int16_t red, std::int16_t green, std::int16_t blue) {
-    const Triple xyz = toXyz(linearPercent(red), linearPercent(green), linearPercent(blue));
-    const double fx = labF(xyz.first / kWhiteX);
-    const double fy = labF(xyz.second / kWhiteY);
-    const double fz = labF(xyz.third / kWhiteZ);
-    return {fy * kLightnessScale - kLightnessOffset, (fx - fy) * kAScale, (fy - fz) * kBScale};
-}
-
-} // namespace
-
-void rgbToLab(std::int16_t red, std::int16_t green, std::int16_t blue) {
-    const Triple lab = labOf(red, green, blue);
-    labL = corvella::toInt16(lab.first);
-    labA = corvella::toInt16(lab.second);
-    labB = corvella::toInt16(lab.third);
-}
-
-namespace detail {
-double lightnessOf(std::int16_t red, std::int16_t green, std::int16_t blue) {
-    return labOf(red, green, blue).first;
-}
-} // namespace detail
-
-bool labToRgb(double lightness, double a, double b) {
-    const double fy = (lightness + kLightnessOffset) / kLightnessScale;
-    const double fx = a / kAScale + fy;
-    const double fz = fy - b / kBScale;
+// The channels of an L*a*b* point when all three round into 0 to 255. A channel that does not even fit 16
+// bits is simply far outside the gamut.
+std::optional<Rgb> rgbOf(const Lab& point) {
+    const double fy = (point.L + kLightnessOffset) / kLightnessScale;
+    const double fx = point.a / kAScale + fy;
+    const double fz = fy - point.b / kBScale;
     const double yr = labFInverse(fy);
     const double xr = labFInverse(fx);
     const double zr = labFInverse(fz);
 
-    const Triple linear =
-        toLinearRgb(xr * kWhiteX / kPercent, yr * kWhiteY / kPercent, zr * kWhiteZ / kPercent);
+    const LinearRgb linear =
+        toLinearRgb({xr * kWhiteX / kPercent, yr * kWhiteY / kPercent, zr * kWhiteZ / kPercent});
 
-    // A channel that does not even fit 16 bits is simply far outside the gamut.
-    const auto red = corvella::roundToInt16(encode(linear.first) * kChannelScale);
-    const auto green = corvella::roundToInt16(encode(linear.second) * kChannelScale);
-    const auto blue = corvella::roundToInt16(encode(linear.third) * kChannelScale);
+    const auto red = corvella::roundToInt16(encode(linear.red) * kChannelScale);
+    const auto green = corvella::roundToInt16(encode(linear.green) * kChannelScale);
+    const auto blue = corvella::roundToInt16(encode(linear.blue) * kChannelScale);
     if (!red || !green || !blue || !inChannelRange(*red) || !inChannelRange(*green) ||
         !inChannelRange(*blue)) {
+        return std::nullopt;
+    }
+    return Rgb{*red, *green, *blue};
+}
+
+} // namespace
+
+Lab labOf(Rgb color) {
+    const Xyz xyz = toXyz({linearPercent(color.red), linearPercent(color.green), linearPercent(color.blue)});
+    const double fx = labF(xyz.X / kWhiteX);
+    const double fy = labF(xyz.Y / kWhiteY);
+    const double fz = labF(xyz.Z / kWhiteZ);
+    return {fy * kLightnessScale - kLightnessOffset, (fx - fy) * kAScale, (fy - fz) * kBScale};
+}
+
+void rgbToLab(std::int16_t red, std::int16_t green, std::int16_t blue) {
+    const Lab lab = labOf({red, green, blue});
+    labL = corvella::toInt16(lab.L);
+    labA = corvella::toInt16(lab.a);
+    labB = corvella::toInt16(lab.b);
+}
+
+bool labToRgb(double lightness, double a, double b) {
+    const std::optional<Rgb> rgb = rgbOf({lightness, a, b});
+    if (!rgb) {
         return false;
     }
-    curBlue = *blue;
-    curRed = *red;
-    curGreen = *green;
+    curBlue = rgb->blue;
+    curRed = rgb->red;
+    curGreen = rgb->green;
     return true;
 }
 

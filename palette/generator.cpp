@@ -15,12 +15,6 @@ namespace {
 // A full turn: every direction of the a*b* disc can be proposed.
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-struct Seed {
-    std::int16_t red;
-    std::int16_t green;
-    std::int16_t blue;
-};
-
 // With both spreads 0 every attempt tests the seed's rounded L*a*b* itself; when that point is out of
 // gamut no attempt can ever succeed.
 bool canSucceed(std::int16_t dL, std::int16_t dC) {
@@ -29,21 +23,21 @@ bool canSucceed(std::int16_t dL, std::int16_t dC) {
 
 // The seed itself stands in for a proposal that cannot be found; curRed/curGreen/curBlue follow it
 // so that they keep describing the last box painted.
-std::int32_t proposeSeed(const Seed& seed) {
+std::int32_t proposeSeed(const corvColor::Rgb& seed) {
     corvColor::curRed = seed.red;
     corvColor::curGreen = seed.green;
     corvColor::curBlue = seed.blue;
-    return corvColor::detail::packedColor(seed.red, seed.green, seed.blue);
+    return corvColor::packedColor(seed.red, seed.green, seed.blue);
 }
 
-std::int32_t proposeOne(const Seed& seed, std::int16_t dL, std::int16_t dC, bool possible) {
+std::int32_t proposeOne(const corvColor::Rgb& seed, std::int16_t dL, std::int16_t dC, bool possible) {
     for (std::int32_t attempt = 0; attempt < kMaxAttemptsPerBox; ++attempt) {
-        const detail::Candidate candidate = detail::drawCandidate(dL, dC);
+        const corvColor::Lab candidate = detail::drawCandidate(dL, dC);
         if (!possible) {
             break; // the draws of one attempt are still taken
         }
-        if (corvColor::labToRgb(candidate.lightness, candidate.a, candidate.b)) {
-            return corvColor::detail::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
+        if (corvColor::labToRgb(candidate.L, candidate.a, candidate.b)) {
+            return corvColor::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
         }
     }
     return proposeSeed(seed);
@@ -54,7 +48,7 @@ std::int32_t proposeOne(const Seed& seed, std::int16_t dL, std::int16_t dC, bool
 namespace detail {
 // L' = 2 u3 dL + (L - dL) is uniform on [L - dL, L + dL). The radius dC u1 is uniform in length, not
 // in area, so candidates crowd towards the seed's own a*, b*. Each sum adds the seed's value last.
-Candidate drawCandidate(std::int16_t dL, std::int16_t dC) {
+corvColor::Lab drawCandidate(std::int16_t dL, std::int16_t dC) {
     const double lightness = corvColor::labL;
     const double a = corvColor::labA;
     const double b = corvColor::labB;
@@ -82,10 +76,10 @@ void generatePalette(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int
         paint(box, color);
     }
     if (kept[8]) {
-        const double shown = paletteColors(8);
-        corvColor::curRed = corvColor::redOf(shown);
-        corvColor::curGreen = corvColor::greenOf(shown);
-        corvColor::curBlue = corvColor::blueOf(shown);
+        const corvColor::Rgb shown = corvColor::channelsOf(paletteColors(8));
+        corvColor::curRed = shown.red;
+        corvColor::curGreen = shown.green;
+        corvColor::curBlue = shown.blue;
     }
 }
 

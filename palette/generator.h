@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "corvColor.h"
+
 namespace corvPalette {
 
 // Sets the background of palette box `box` (1 to 8) to a packed color.
@@ -25,14 +27,8 @@ void generatePalette(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int
 constexpr std::int32_t kMaxAttemptsPerBox = 10000;
 
 namespace detail {
-struct Candidate {
-    double lightness;
-    double a;
-    double b;
-};
-
 // One attempt's point around (labL, labA, labB): three draws, in the order radius, angle, lightness.
-Candidate drawCandidate(std::int16_t dL, std::int16_t dC);
+corvColor::Lab drawCandidate(std::int16_t dL, std::int16_t dC);
 } // namespace detail
 
 } // namespace corvPalette

@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(painted.size(), 8);
         QCOMPARE(painted.first(), QStringLiteral("1:") + box1);
         QCOMPARE(takenByBox.first(), number(taken));
-        QCOMPARE(detail::packedColor(curRed, curGreen, curBlue), paletteColors(8));
+        QCOMPARE(packedColor(curRed, curGreen, curBlue), paletteColors(8));
         QVERIFY(painted.filter(QStringLiteral("unstored")).isEmpty());
     }
 
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(QString::number(planted.taken), taken);
         for (int box = 1; box <= 8; ++box)
             QCOMPARE(painted.value(box - 1), QStringLiteral("%1:%2").arg(box).arg(proposal));
-        QCOMPARE(QString::number(detail::packedColor(curRed, curGreen, curBlue)), proposal);
+        QCOMPARE(QString::number(packedColor(curRed, curGreen, curBlue)), proposal);
         QCOMPARE(paletteColors(9), 0);
     }
 
@@ -225,7 +225,7 @@ private slots:
     }
 
     void runtimeErrors() {
-        QCOMPARE(errorOf([] { detail::packedColor(0, 0, 40000); }), corvella::kOverflowError);
+        QCOMPARE(errorOf([] { packedColor(0, 0, 40000); }), corvella::kOverflowError);
         QCOMPARE(errorOf([] { paletteColors(9); }), 0);
         QCOMPARE(errorOf([] { paletteColors(10); }), corvella::kSubscriptError);
         QCOMPARE(errorOf([] { paletteColors(-1); }), corvella::kSubscriptError);
@@ -242,7 +242,7 @@ private slots:
         for (std::int16_t blue = 0; blue < 256; ++blue) {
             for (std::int16_t green = 0; green < 256; ++green) {
                 for (std::int16_t red = 0; red < 256; ++red) {
-                    const double lightness = corvColor::detail::lightnessOf(red, green, blue);
+                    const double lightness = corvColor::labOf({red, green, blue}).L;
                     corvColor::rgbToLab(red, green, blue);
                     const bool accepted = corvColor::labToRgb(labL, labA, labB);
                     for (const std::int64_t value :

@@ -21,7 +21,7 @@ constexpr std::size_t kColorDataSize = 8; // application/x-color: red, green, bl
 constexpr quint16 kOpaque = 0xFFFF;
 
 std::int32_t packed(int red, int green, int blue) {
-    return corvColor::detail::packedColor(red, green, blue);
+    return corvColor::packedColor(red, green, blue);
 }
 
 // #RGB doubles each digit: #F80 is #FF8800.

@@ -12,31 +12,25 @@ QString twoHexDigits(std::int16_t channel) {
 } // namespace
 
 QString rgbText(std::int32_t color) {
-    const double packed = color;
-    return QStringLiteral("RGB ") + QString::number(corvColor::redOf(packed)) + QStringLiteral(", ") +
-           QString::number(corvColor::greenOf(packed)) + QStringLiteral(", ") +
-           QString::number(corvColor::blueOf(packed));
+    const corvColor::Rgb rgb = corvColor::channelsOf(color);
+    return QStringLiteral("RGB ") + QString::number(rgb.red) + QStringLiteral(", ") +
+           QString::number(rgb.green) + QStringLiteral(", ") + QString::number(rgb.blue);
 }
 
 // Two digits per channel, so that the text always reads back as the color it came from.
 QString hexText(std::int32_t color) {
-    const double packed = color;
-    return twoHexDigits(corvColor::blueOf(packed)) + twoHexDigits(corvColor::greenOf(packed)) +
-           twoHexDigits(corvColor::redOf(packed));
+    const corvColor::Rgb rgb = corvColor::channelsOf(color);
+    return twoHexDigits(rgb.blue) + twoHexDigits(rgb.green) + twoHexDigits(rgb.red);
 }
 
 QString webHexText(std::int32_t color) {
-    const double packed = color;
-    return QStringLiteral("#") + twoHexDigits(corvColor::redOf(packed)) +
-           twoHexDigits(corvColor::greenOf(packed)) + twoHexDigits(corvColor::blueOf(packed));
+    const corvColor::Rgb rgb = corvColor::channelsOf(color);
+    return QStringLiteral("#") + twoHexDigits(rgb.red) + twoHexDigits(rgb.green) + twoHexDigits(rgb.blue);
 }
 
 QString cssText(std::int32_t color) {
-    const double packed = color;
-    return QStringLiteral("rgb(%1, %2, %3)")
-        .arg(corvColor::redOf(packed))
-        .arg(corvColor::greenOf(packed))
-        .arg(corvColor::blueOf(packed));
+    const corvColor::Rgb rgb = corvColor::channelsOf(color);
+    return QStringLiteral("rgb(%1, %2, %3)").arg(rgb.red).arg(rgb.green).arg(rgb.blue);
 }
 
 } // namespace colorText

@@ -19,20 +19,17 @@
 #include "pickerLibrary.h"
 #include "runtimeError.h"
 
-using corvColor::blueOf;
-using corvColor::greenOf;
-using corvColor::redOf;
 using corvPalette::paletteColors;
 
 namespace {
 
 QColor colorOf(std::int32_t packed) {
-    const double color = packed;
-    return QColor(redOf(color), greenOf(color), blueOf(color));
+    const corvColor::Rgb color = corvColor::channelsOf(packed);
+    return QColor(color.red, color.green, color.blue);
 }
 
 std::int32_t packedOf(const QColor& color) {
-    return corvColor::detail::packedColor(color.red(), color.green(), color.blue());
+    return corvColor::packedColor(color.red(), color.green(), color.blue());
 }
 
 } // namespace
@@ -95,10 +92,10 @@ std::int32_t mainGUI::boxColor(std::int16_t Index) const {
 // New proposals around a packed color. Reads the slider twice: the first reading is the lightness
 // spread, the second the chroma spread.
 void mainGUI::regenerateAround(std::int32_t color) {
-    const double seed = color;
+    const corvColor::Rgb seed = corvColor::channelsOf(color);
     const std::int16_t dL = sliderValue();
     const std::int16_t dC = sliderValue();
-    GenerateColor(redOf(seed), greenOf(seed), blueOf(seed), dL, dC);
+    GenerateColor(seed.red, seed.green, seed.blue, dL, dC);
 }
 
 void mainGUI::Form_Click() {
@@ -159,7 +156,7 @@ void mainGUI::takeSeed(std::int32_t color) {
 void mainGUI::takeSeedFromDialog() {
     try {
         const std::int32_t preset =
-            corvColor::detail::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
+            corvColor::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
         QColorDialog& dialog = colorDialog();
         dialog.setCurrentColor(colorOf(preset));
         if (dialog.exec() != QDialog::Accepted) {
@@ -198,8 +195,7 @@ void mainGUI::colorPicker_Click() {
         corvColor::curRed = pickedRed;
         corvColor::curGreen = pickedGreen;
         corvColor::curBlue = pickedBlue;
-        paletteColors(0) =
-            corvColor::detail::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
+        paletteColors(0) = corvColor::packedColor(corvColor::curRed, corvColor::curGreen, corvColor::curBlue);
         paintBox(0, paletteColors(0));
         regenerateAround(paletteColors(0)); // the picked bytes, packed
     } else {

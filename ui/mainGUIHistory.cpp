@@ -51,10 +51,10 @@ void mainGUI::undoOrRedo(Action action) {
     const QSignalBlocker quiet(sdLightChroma);
     sdLightChroma->setValue(shown.spread);
     // The color dialog's preset is the last proposal, as after any palette drawn.
-    const double last = paletteColors(8);
-    corvColor::curRed = corvColor::redOf(last);
-    corvColor::curGreen = corvColor::greenOf(last);
-    corvColor::curBlue = corvColor::blueOf(last);
+    const corvColor::Rgb last = corvColor::channelsOf(paletteColors(8));
+    corvColor::curRed = last.red;
+    corvColor::curGreen = last.green;
+    corvColor::curBlue = last.blue;
     border(-1);
     updateLabelRGB(-1);
 }

@@ -22,9 +22,7 @@ constexpr double kLightFrom = 50; // L* from which a box counts as light and get
 constexpr qreal kKeptMark = 12;   // the side of the kept mark's triangle
 
 bool isLight(std::int32_t packed) {
-    const double color = packed;
-    return corvColor::detail::lightnessOf(corvColor::redOf(color), corvColor::greenOf(color),
-                                          corvColor::blueOf(color)) >= kLightFrom;
+    return corvColor::labOf(corvColor::channelsOf(packed)).L >= kLightFrom;
 }
 
 Qt::KeyboardModifiers commandModifiers(const QKeyEvent* event) {

@@ -40,13 +40,10 @@ void Main() {
     corvPalette::paletteColors(0) = kDefaultSeed;
     mainGUI& window = mainForm();
     window.paintBox(0, corvPalette::paletteColors(0));
-    const double seed = corvPalette::paletteColors(0);
-    const std::int16_t red = corvColor::redOf(seed);
-    const std::int16_t green = corvColor::greenOf(seed);
-    const std::int16_t blue = corvColor::blueOf(seed);
+    const corvColor::Rgb seed = corvColor::channelsOf(corvPalette::paletteColors(0));
     const std::int16_t dL = window.sliderValue();
     const std::int16_t dC = window.sliderValue();
-    window.GenerateColor(red, green, blue, dL, dC);
+    window.GenerateColor(seed.red, seed.green, seed.blue, dL, dC);
     window.updateLabelRGB(-1);
     window.startHistory();
     window.show();

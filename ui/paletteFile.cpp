@@ -26,11 +26,11 @@ QString gimpPalette(const std::array<std::int32_t, 9>& colors) {
     QString text =
         QStringLiteral("GIMP Palette\nName: Corvella %1\nColumns: 3\n#\n").arg(webDigits(colors[0]));
     for (const std::size_t k : layout::readingOrder()) {
-        const double color = colors.at(k);
+        const corvColor::Rgb rgb = corvColor::channelsOf(colors.at(k));
         text += QStringLiteral("%1 %2 %3\t%4\n")
-                    .arg(corvColor::redOf(color))
-                    .arg(corvColor::greenOf(color))
-                    .arg(corvColor::blueOf(color))
+                    .arg(rgb.red)
+                    .arg(rgb.green)
+                    .arg(rgb.blue)
                     .arg(colorText::webHexText(colors.at(k)));
     }
     return text;
