@@ -67,7 +67,7 @@ void generatePalette(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int
                      const PaintBox& paint, std::bitset<9> kept) {
     corvColor::rgbToLab(rr, gg, bb);
     const bool possible = canSucceed(dL, dC);
-    for (std::int16_t box = 1; box <= 8; ++box) {
+    for (BoxIndex box = 1; box < kBoxCount; ++box) {
         const std::int32_t color = proposeOne({rr, gg, bb}, dL, dC, possible);
         if (kept[static_cast<std::size_t>(box)]) {
             continue;

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <functional>
 
+#include "paletteColors.h"
+
 #include "corvColor.h"
 
 namespace corvPalette {
 
 // Sets the background of palette box `box` (1 to 8) to a packed color.
-using PaintBox = std::function<void(std::int16_t box, std::int32_t color)>;
+using PaintBox = std::function<void(BoxIndex box, std::int32_t color)>;
 
 // Draws proposals for boxes 1 to 8 in a cylinder around the seed's rounded L*a*b* point: lightness
 // within dL of the seed's, a*b* within a disc of radius dC. Each accepted proposal is stored in

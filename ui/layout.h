@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "paletteColors.h"
+
 namespace layout {
 
 // A twip is 1/1440 inch: 15 of them make one pixel at 96 dpi, one device-independent pixel in Qt.
@@ -42,17 +44,21 @@ constexpr std::array<Twips, 9> kBoxes{{
 
 // A box's place in the grid, counted from the top-left box; -1 for an index that is not a box.
 constexpr std::int32_t kGridOrigin = 210;
-constexpr int columnOf(std::size_t k) {
-    return k < kBoxes.size() ? (kBoxes[k].left - kGridOrigin) / kBoxSide : -1;
+constexpr int columnOf(corvPalette::BoxIndex k) {
+    return k >= 0 && k < corvPalette::kBoxCount
+               ? (kBoxes.at(static_cast<std::size_t>(k)).left - kGridOrigin) / kBoxSide
+               : -1;
 }
-constexpr int rowOf(std::size_t k) {
-    return k < kBoxes.size() ? (kBoxes[k].top - kGridOrigin) / kBoxSide : -1;
+constexpr int rowOf(corvPalette::BoxIndex k) {
+    return k >= 0 && k < corvPalette::kBoxCount
+               ? (kBoxes.at(static_cast<std::size_t>(k)).top - kGridOrigin) / kBoxSide
+               : -1;
 }
 
 // The boxes in the grid's reading order, row by row from the top left (the seed is the fifth).
-constexpr std::array<std::size_t, 9> readingOrder() {
-    std::array<std::size_t, 9> order{};
-    for (std::size_t k = 0; k < kBoxes.size(); ++k) {
+constexpr std::array<corvPalette::BoxIndex, 9> readingOrder() {
+    std::array<corvPalette::BoxIndex, 9> order{};
+    for (corvPalette::BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
         order.at(static_cast<std::size_t>(rowOf(k) * 3 + columnOf(k))) = k;
     }
     return order;

@@ -285,9 +285,9 @@ bool mainGUI::eventFilter(QObject* watched, QEvent* event) {
     if (event->isInputEvent() && !takesInput()) {
         return true; // mouse, wheel and keys wait with the rest
     }
-    for (std::size_t k = 0; k < picPalette.size(); ++k) {
-        if (watched == picPalette[k]) {
-            return routeBoxEvent(static_cast<std::int16_t>(k), event);
+    for (BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
+        if (watched == box(k)) {
+            return routeBoxEvent(k, event);
         }
     }
     if (watched == sdLightChroma) {
@@ -299,11 +299,11 @@ bool mainGUI::eventFilter(QObject* watched, QEvent* event) {
     return routeLabelEvent(watched, event);
 }
 
-bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
+bool mainGUI::routeBoxEvent(BoxIndex Index, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (pressedControl == picPalette[static_cast<std::size_t>(Index)] &&
+        if (pressedControl == box(Index) &&
             (mouse->position() - pressedAt).manhattanLength() >= QApplication::startDragDistance()) {
             dragBox(Index);
             return true;
@@ -317,12 +317,12 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
     case QEvent::MouseButtonPress:
         showFocusByKeys(false);
         if (isLeftButton(event)) {
-            pressedControl = picPalette[static_cast<std::size_t>(Index)];
+            pressedControl = box(Index);
             pressedAt = static_cast<QMouseEvent*>(event)->position();
         }
         return true; // a press on a box never reaches the window's background
     case QEvent::MouseButtonRelease:
-        if (isClick(picPalette[static_cast<std::size_t>(Index)], event)) {
+        if (isClick(box(Index), event)) {
             perform(Action::boxClick, Index);
         }
         return true;
@@ -350,11 +350,11 @@ bool mainGUI::routeBoxEvent(std::int16_t Index, QEvent* event) {
         } else if (reason == Qt::MouseFocusReason || reason == Qt::OtherFocusReason) {
             showFocusByKeys(false); // a click, or the slider handing the focus on after one
         }
-        picPalette[static_cast<std::size_t>(Index)]->update();
+        box(Index)->update();
         return false;
     }
     case QEvent::FocusOut:
-        picPalette[static_cast<std::size_t>(Index)]->update();
+        box(Index)->update();
         return false;
     case QEvent::Paint:
         paintPaletteBox(Index);
@@ -407,9 +407,9 @@ void mainGUI::press(QWidget* control) {
     QMetaObject::invokeMethod(
         this,
         [this, control] {
-            for (std::size_t k = 0; k < picPalette.size(); ++k) {
-                if (control == picPalette[k]) {
-                    perform(Action::boxClick, static_cast<std::int16_t>(k));
+            for (BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
+                if (control == box(k)) {
+                    perform(Action::boxClick, k);
                 }
             }
             if (const auto action = clickActionOf(control)) {

@@ -10,6 +10,7 @@
 #include "accessibility.h"
 #include "action.h"
 #include "history.h"
+#include "paletteColors.h"
 
 class QColorDialog;
 class QDragEnterEvent;
@@ -23,6 +24,8 @@ class QSlider;
 class mainGUI final : public QWidget, public accessibility::PressTarget {
     Q_OBJECT
 public:
+    using BoxIndex = corvPalette::BoxIndex;
+
     mainGUI();
     ~mainGUI() override;
 
@@ -34,7 +37,7 @@ public:
     void border(double Index);
 
     // Sets the background of palette box Index (0 to 8) to a packed color.
-    void paintBox(std::int16_t Index, std::int32_t color);
+    void paintBox(BoxIndex Index, std::int32_t color);
     // The spread slider's position, read as a 16-bit integer.
     std::int16_t sliderValue() const;
 
@@ -45,7 +48,7 @@ public:
     // The one entry of every route to a user action: on box Index (for the box actions), with the copy
     // menu at the global position `at` (the box's centre without one). Nothing happens unless the window
     // takes input.
-    void perform(Action action, std::int16_t Index = -1, std::optional<QPoint> at = std::nullopt);
+    void perform(Action action, BoxIndex Index = -1, std::optional<QPoint> at = std::nullopt);
     // An assistive technology's press on a control: the action a click on it performs, once the press
     // has returned (a dialog or a pick must not block the caller).
     void press(QWidget* control) override;
@@ -69,9 +72,9 @@ private:
     void Form_Unload(std::int16_t& Cancel);
     void Form_Terminate();
     void Form_Click();
-    void picPalette_MouseMove(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X, float Y);
-    void picPalette_Click(std::int16_t Index);
-    void picPalette_DblClick(std::int16_t Index);
+    void picPalette_MouseMove(BoxIndex Index, std::int16_t Button, std::int16_t Shift, float X, float Y);
+    void picPalette_Click(BoxIndex Index);
+    void picPalette_DblClick(BoxIndex Index);
     void sdLightChroma_GotFocus();
     void sdLightChroma_Scroll();
     void lbPageScroll_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
@@ -81,32 +84,32 @@ private:
     void createControls();
     void createPalette();
     void createBand();
-    QFrame* box(std::int32_t Index) const;
-    std::int32_t boxColor(std::int16_t Index) const;
+    QFrame* box(BoxIndex Index) const;
+    std::int32_t boxColor(BoxIndex Index) const;
     void regenerateAround(std::int32_t color);
-    void takeProposalAsSeed(std::int16_t Index);
+    void takeProposalAsSeed(BoxIndex Index);
     void takeSeed(std::int32_t color);
     void pasteSeed();
     std::optional<std::int32_t> droppedColor(const QDropEvent* event) const;
-    void dragBox(std::int16_t Index);
+    void dragBox(BoxIndex Index);
     void takeSeedFromDialog();
     QColorDialog& colorDialog();
-    std::optional<Action> act(Action action, std::int16_t Index, std::optional<QPoint> at);
-    bool routeBoxEvent(std::int16_t Index, QEvent* event);
+    std::optional<Action> act(Action action, BoxIndex Index, std::optional<QPoint> at);
+    bool routeBoxEvent(BoxIndex Index, QEvent* event);
     bool routeLabelEvent(QObject* watched, QEvent* event);
     bool isClick(QObject* watched, QEvent* event);
     std::optional<Action> clickActionOf(const QObject* control) const;
-    bool routeKey(std::int16_t Index, QKeyEvent* event);
-    void moveFocusInGrid(std::int16_t Index, int columns, int rows);
+    bool routeKey(BoxIndex Index, QKeyEvent* event);
+    void moveFocusInGrid(BoxIndex Index, int columns, int rows);
     void showFocusByKeys(bool visible);
-    void paintPaletteBox(std::int16_t Index);
-    std::optional<Action> showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition);
-    void copy(Action form, std::int16_t Index);
-    void describeBox(std::int16_t Index, std::int32_t color);
+    void paintPaletteBox(BoxIndex Index);
+    std::optional<Action> showCopyMenu(BoxIndex Index, std::optional<QPoint> globalPosition);
+    void copy(Action form, BoxIndex Index);
+    void describeBox(BoxIndex Index, std::int32_t color);
     corvPalette::PaletteState paletteState() const;
     void recordChange();
     void undoOrRedo(Action action);
-    void toggleKeep(std::int16_t Index);
+    void toggleKeep(BoxIndex Index);
     void savePalette();
 
     // The controls keep the names the window has always had: a kind prefix (pic, sd, lb, image) and what

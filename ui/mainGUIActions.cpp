@@ -14,7 +14,7 @@ bool mainGUI::takesInput() const {
 // An action that opens a dialog, a message, the menu or a pick waits inside it; until it returns no
 // other action starts, whichever route asks. The menu's choice is performed once the menu has closed.
 // Whatever the action changed of the palette is one step for undo.
-void mainGUI::perform(Action action, std::int16_t Index, std::optional<QPoint> at) {
+void mainGUI::perform(Action action, BoxIndex Index, std::optional<QPoint> at) {
     if (!takesInput()) {
         return;
     }
@@ -31,7 +31,7 @@ void mainGUI::perform(Action action, std::int16_t Index, std::optional<QPoint> a
     }
 }
 
-std::optional<Action> mainGUI::act(Action action, std::int16_t Index, std::optional<QPoint> at) {
+std::optional<Action> mainGUI::act(Action action, BoxIndex Index, std::optional<QPoint> at) {
     switch (action) {
     case Action::boxClick:
         picPalette_Click(Index);

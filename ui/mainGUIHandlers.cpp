@@ -37,7 +37,7 @@ std::int32_t packedOf(const QColor& color) {
 void mainGUI::GenerateColor(std::int16_t rr, std::int16_t gg, std::int16_t bb, std::int16_t dL,
                             std::int16_t dC) {
     corvPalette::generatePalette(
-        rr, gg, bb, dL, dC, [this](std::int16_t Index, std::int32_t color) { paintBox(Index, color); },
+        rr, gg, bb, dL, dC, [this](BoxIndex Index, std::int32_t color) { paintBox(Index, color); },
         shown.kept);
 }
 
@@ -50,7 +50,7 @@ void mainGUI::updateLabelRGB(double Index) {
 }
 
 void mainGUI::border(double Index) {
-    for (std::int16_t k = 0; k <= 8; ++k) {
+    for (BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
         box(k)->setFrameStyle(QFrame::NoFrame);
     }
     if (Index >= 0) {
@@ -58,7 +58,7 @@ void mainGUI::border(double Index) {
     }
 }
 
-void mainGUI::paintBox(std::int16_t Index, std::int32_t color) {
+void mainGUI::paintBox(BoxIndex Index, std::int32_t color) {
     QFrame* target = box(Index);
     QPalette palette = target->palette();
     palette.setColor(QPalette::Window, colorOf(color));
@@ -67,7 +67,7 @@ void mainGUI::paintBox(std::int16_t Index, std::int32_t color) {
 }
 
 // What a screen reader says of a box: "RGB 100, 150, 200, #6496C8", and ", kept" for a kept proposal.
-void mainGUI::describeBox(std::int16_t Index, std::int32_t color) {
+void mainGUI::describeBox(BoxIndex Index, std::int32_t color) {
     const bool kept = shown.kept[static_cast<std::size_t>(Index)];
     box(Index)->setAccessibleDescription(colorText::rgbText(color) + QStringLiteral(", ") +
                                          colorText::webHexText(color) +
@@ -78,14 +78,14 @@ std::int16_t mainGUI::sliderValue() const {
     return corvella::toInt16(sdLightChroma->value());
 }
 
-QFrame* mainGUI::box(std::int32_t Index) const {
+QFrame* mainGUI::box(BoxIndex Index) const {
     if (Index < 0 || Index >= static_cast<std::int32_t>(picPalette.size())) {
         corvella::raiseSubscriptOutOfRange();
     }
     return picPalette[static_cast<std::size_t>(Index)];
 }
 
-std::int32_t mainGUI::boxColor(std::int16_t Index) const {
+std::int32_t mainGUI::boxColor(BoxIndex Index) const {
     return packedOf(box(Index)->palette().color(QPalette::Window));
 }
 
@@ -102,13 +102,13 @@ void mainGUI::Form_Click() {
     border(-1);
 }
 
-void mainGUI::picPalette_MouseMove(std::int16_t Index, std::int16_t, std::int16_t, float, float) {
+void mainGUI::picPalette_MouseMove(BoxIndex Index, std::int16_t, std::int16_t, float, float) {
     box(Index)->setToolTip(colorText::rgbText(paletteColors(Index)));
     updateLabelRGB(Index);
 }
 
 // One setText replaces every format on the clipboard: clearing first would change its owner twice.
-void mainGUI::picPalette_Click(std::int16_t Index) {
+void mainGUI::picPalette_Click(BoxIndex Index) {
     border(Index);
     QGuiApplication::clipboard()->setText(colorText::hexText(paletteColors(Index)), QClipboard::Clipboard);
     updateLabelRGB(Index);
@@ -130,7 +130,7 @@ void mainGUI::sdLightChroma_Scroll() {
     updateLabelRGB(-1);
 }
 
-void mainGUI::picPalette_DblClick(std::int16_t Index) {
+void mainGUI::picPalette_DblClick(BoxIndex Index) {
     if (Index == 0) {
         takeSeedFromDialog();
     } else {
@@ -138,7 +138,7 @@ void mainGUI::picPalette_DblClick(std::int16_t Index) {
     }
 }
 
-void mainGUI::takeProposalAsSeed(std::int16_t Index) {
+void mainGUI::takeProposalAsSeed(BoxIndex Index) {
     takeSeed(paletteColors(Index));
 }
 

@@ -12,7 +12,7 @@ using corvPalette::paletteColors;
 
 corvPalette::PaletteState mainGUI::paletteState() const {
     corvPalette::PaletteState state = shown;
-    for (std::int32_t k = 0; k < 9; ++k) {
+    for (BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
         state.colors.at(static_cast<std::size_t>(k)) = paletteColors(k);
     }
     state.spread = sliderValue();
@@ -44,7 +44,7 @@ void mainGUI::undoOrRedo(Action action) {
         return;
     }
     shown = *state;
-    for (std::int16_t k = 0; k < 9; ++k) {
+    for (BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
         paletteColors(k) = shown.colors.at(static_cast<std::size_t>(k));
         paintBox(k, paletteColors(k));
     }
@@ -60,7 +60,7 @@ void mainGUI::undoOrRedo(Action action) {
 }
 
 // Keeping is no change of the palette: no step, but the palette shown now keeps it.
-void mainGUI::toggleKeep(std::int16_t Index) {
+void mainGUI::toggleKeep(BoxIndex Index) {
     if (Index <= 0) {
         return; // the seed is never kept
     }

@@ -75,7 +75,7 @@ using corvPalette::paletteColors;
 // Keys that act on the focused box: true when one did. Tab and every other key go on to Qt. A held key
 // acts once, but for the slider's steps, undo, redo and the arrows, which go on as long as it is held;
 // what the first press opens (the color dialog after Enter) never sees the repeats.
-bool mainGUI::routeKey(std::int16_t Index, QKeyEvent* event) {
+bool mainGUI::routeKey(BoxIndex Index, QKeyEvent* event) {
     const int key = event->key();
     if (commandModifiers(event) == Qt::NoModifier &&
         (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
@@ -112,12 +112,12 @@ QString mainGUI::keyBinding(const QWidget* control) const {
 }
 
 // To the neighbour in that direction; at the grid's edge the focus stays.
-void mainGUI::moveFocusInGrid(std::int16_t Index, int columns, int rows) {
-    const int column = layout::columnOf(static_cast<std::size_t>(Index)) + columns;
-    const int row = layout::rowOf(static_cast<std::size_t>(Index)) + rows;
-    for (std::size_t k = 0; k < picPalette.size(); ++k) {
+void mainGUI::moveFocusInGrid(BoxIndex Index, int columns, int rows) {
+    const int column = layout::columnOf(Index) + columns;
+    const int row = layout::rowOf(Index) + rows;
+    for (BoxIndex k = 0; k < corvPalette::kBoxCount; ++k) {
         if (layout::columnOf(k) == column && layout::rowOf(k) == row)
-            picPalette[k]->setFocus(Qt::TabFocusReason); // a keyboard move: the focus rectangle shows
+            box(k)->setFocus(Qt::TabFocusReason); // a keyboard move: the focus rectangle shows
     }
 }
 
@@ -134,7 +134,7 @@ void mainGUI::showFocusByKeys(bool visible) {
 
 // The box's own background is filled by Qt; on top of it the selection border, the kept mark and the
 // focus rectangle.
-void mainGUI::paintPaletteBox(std::int16_t Index) {
+void mainGUI::paintPaletteBox(BoxIndex Index) {
     QFrame* target = box(Index);
     QPainter painter(target);
     if (target->frameShape() == QFrame::Box) {

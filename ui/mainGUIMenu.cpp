@@ -19,8 +19,8 @@ namespace {
 // "#RRGGBB" per line, the boxes in the grid's reading order (so the seed is the fifth line).
 QString paletteText() {
     QString text;
-    for (const std::size_t k : layout::readingOrder())
-        text += colorText::webHexText(paletteColors(static_cast<std::int32_t>(k))) + QLatin1Char('\n');
+    for (const corvPalette::BoxIndex k : layout::readingOrder())
+        text += colorText::webHexText(paletteColors(k)) + QLatin1Char('\n');
     return text;
 }
 
@@ -35,7 +35,7 @@ QAction* addItem(QMenu& menu, const QString& text, Action action, bool enabled =
 
 // At the pointer, or at the box's centre when the keyboard opened it. The item chosen, if any, is
 // what the window performs once the menu has closed.
-std::optional<Action> mainGUI::showCopyMenu(std::int16_t Index, std::optional<QPoint> globalPosition) {
+std::optional<Action> mainGUI::showCopyMenu(BoxIndex Index, std::optional<QPoint> globalPosition) {
     const std::int32_t color = paletteColors(Index);
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("copyMenu"));
@@ -63,7 +63,7 @@ std::optional<Action> mainGUI::showCopyMenu(std::int16_t Index, std::optional<QP
 }
 
 // Copies and does nothing else: no border, no read-out, no new proposals.
-void mainGUI::copy(Action form, std::int16_t Index) {
+void mainGUI::copy(Action form, BoxIndex Index) {
     const std::int32_t color = paletteColors(Index);
     const QString text = form == Action::copyWeb   ? colorText::webHexText(color)
                          : form == Action::copyCss ? colorText::cssText(color)

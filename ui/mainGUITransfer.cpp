@@ -81,7 +81,7 @@ void mainGUI::dropEvent(QDropEvent* event) {
 
 // The box's color as other programs take it (application/x-color and "#RRGGBB"). The press became a
 // drag: its release is no click.
-void mainGUI::dragBox(std::int16_t Index) {
+void mainGUI::dragBox(BoxIndex Index) {
     pressedControl = nullptr;
     const std::int32_t color = paletteColors(Index);
     const QColor shownColor = box(Index)->palette().color(QPalette::Window);

@@ -25,13 +25,14 @@ QString proposedName(std::int32_t seed) {
 QString gimpPalette(const std::array<std::int32_t, 9>& colors) {
     QString text =
         QStringLiteral("GIMP Palette\nName: Corvella %1\nColumns: 3\n#\n").arg(webDigits(colors[0]));
-    for (const std::size_t k : layout::readingOrder()) {
-        const corvColor::Rgb rgb = corvColor::channelsOf(colors.at(k));
+    for (const corvPalette::BoxIndex k : layout::readingOrder()) {
+        const std::int32_t color = colors.at(static_cast<std::size_t>(k));
+        const corvColor::Rgb rgb = corvColor::channelsOf(color);
         text += QStringLiteral("%1 %2 %3\t%4\n")
                     .arg(rgb.red)
                     .arg(rgb.green)
                     .arg(rgb.blue)
-                    .arg(colorText::webHexText(colors.at(k)));
+                    .arg(colorText::webHexText(color));
     }
     return text;
 }
