@@ -73,14 +73,10 @@ window.send_event(protocol.event.ClientMessage(window=window, client_type=atom("
                   data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
 screen.flush()' "$1"
 }
-# Waits at most $2 tenths of a second for process $1 to end; then $ended is its exit status, or "running".
+# Waits at most $2 seconds for process $1 to end; then $ended is its exit status, or "running".
 wait_end() {
-    for _ in $(seq "$2"); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.1
-    done
     ended=running
-    if ! kill -0 "$1" 2>/dev/null; then
+    if timeout "$2" tail --pid="$1" -f /dev/null; then
         ended=0
         wait "$1" || ended=$?
     fi
@@ -127,7 +123,7 @@ clip mousemove 219 219 click 1
 [[ $copied == "$proposal" ]] || fail "box 3 ($proposal) dragged onto the centre, which then copied '$copied'"
 
 close_window "$corvella"
-wait_end "$pid" 100
+wait_end "$pid" 10
 [[ $ended == 0 ]] || fail "exit status $ended after the close request"
 
 # A stand-in portal with the options given on this session bus; its calls go to $work/portal.log.
@@ -175,7 +171,7 @@ message=$(window --name '^Corvella$')
 xdotool windowfocus --sync "$message" key Return
 /usr/bin/python3 "$here/atspi.py" "$pid" || fail "a screen reader after a portal pick"
 close_window "$corvella"
-wait_end "$pid" 100
+wait_end "$pid" 10
 
 # Closed while the portal has not answered the version query, or the pick: Corvella ends at once, asks
 # for no pick after the close, and closes a pick it asked for.
@@ -185,7 +181,7 @@ for silent in --no-version --silent; do
     xdotool mousemove 13 259 click 1 # the eyedropper
     asked "$([[ $silent == --silent ]] && echo PickColor || echo Get)"
     close_window "$corvella"
-    wait_end "$pid" 10
+    wait_end "$pid" 1
     [[ $ended == 0 ]] || fail "closed while the portal kept silent ($silent): $ended after a second"
     if [[ $silent == --no-version ]]; then
         ! grep -q PickColor "$work/portal.log" || fail "a pick was asked for after the close"
