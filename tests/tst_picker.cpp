@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -295,9 +296,11 @@ private slots:
         QScreen* const on = QGuiApplication::screens().at(screen.toInt());
         const QPoint p = point(at);
         QString shown, ended;
-        QTimer poll; // until the overlays are up
+        QTimer poll; // until the overlays are up and the pick has placed its loupe at the pointer
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (overlays().size() < QGuiApplication::screens().size())
+            const QList<ScreenOverlay*> up = overlays();
+            if (up.size() < QGuiApplication::screens().size() ||
+                std::none_of(up.cbegin(), up.cend(), [](const ScreenOverlay* o) { return o->loupeShown(); }))
                 return;
             poll.stop();
             ScreenOverlay* const overlay = overlays(on).value(0);

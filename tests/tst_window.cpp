@@ -57,7 +57,8 @@ namespace {
 //                                  a right click off its centre
 //   slide k l | nudge k            a left press on box k, moved to box l (past the drag distance) and
 //                                  released there; moved by less than the drag distance
-//   at x y                         a left click at x, y of the window, wherever that lands
+//   at x y [x2 y2]                 a left click at x, y of the window, wherever that lands (released at
+//                                  x2, y2)
 //   next b                         a click on ">" with button b (1 left, 2 right, 4 middle)
 //   drag x | wheel n | set v       the slider: its thumb dragged to x; n wheel notches; its value set
 //   eyedropper | notice            a left click on it
@@ -107,6 +108,7 @@ undo a paste | clipboard text black; key Ctrl+V; key Ctrl+Z | -1 | | black | -1 
 background click | click 8; key Tab; at 5 5 | -1 | box 8 | box 8 | 0 | no | mark none
 click on the band | click 2; at 230 240 | -1 | box 2 | box 2 | 0 | no |
 click on the read-out | click 2; at 20 312 | 2 | box 2 | box 2 | 0 | no |
+a press on the eyedropper released beside it | at 13 259 60 300 | -1 | | - | 0 | no |
 '>', left button | click 3; key Tab; next 1 | -1 | | box 3 | 0 | yes RB | mark none
 '>', right button | next 2 | -1 | | - | 0 | yes |
 slider: right, middle row | click 4; key Tab; at 195 267 | -1 | | box 4 | 0 | yes BR | slider 15; focus 0; mark none
@@ -543,6 +545,9 @@ void act(const QString& step) {
         auto* data = new QMimeData;
         setMimeData(*data, w.mid(1).join(' '));
         QApplication::clipboard()->setMimeData(data);
+    } else if (verb == "at" && w.size() == 5) {
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(arg(1), arg(2)));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(arg(3), arg(4)));
     } else if (verb == "at") {
         QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(arg(1), arg(2)));
     } else if (verb == "next") {
