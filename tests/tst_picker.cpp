@@ -2,6 +2,7 @@
 // picking per platform, and the desktop portal against a stand-in on a private bus, the window blocked.
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -329,6 +330,7 @@ private slots:
             }
         });
         poll.start(10);
+        QCursor::setPos(on->geometry().topLeft() + p); // where the pick starts: the moves below stay on it
         std::uint8_t red = 7, green = 8, blue = 9;
         const int result = PickColor(&red, &green, &blue);
         QCOMPARE(QString::asprintf("%d %d %d %d", result, red, green, blue) + ended, outcome);
