@@ -114,12 +114,13 @@ xdotool mousemove 949 89 click 1
 sleep 0.5
 clip mousemove 219 219 click 1
 [[ $copied == "$wanted" ]] || fail "picked '$copied' from the other window's '$wanted'"
-# A real drag of box 3 onto the centre makes it the seed.
+# A real drag of box 3 onto the centre makes it the seed; one onto itself does nothing.
 clip mousemove 289 149 click 1
 proposal=$copied
 xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 230 210 sleep 0.2 \
     mousemove 219 219 sleep 0.3 mouseup 1
-clip mousemove 219 219 click 1
+xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 289 149 sleep 0.3 mouseup 1
+clip mousemove 219 219 click 1 # box 3, dropped on itself, changed nothing
 [[ $copied == "$proposal" ]] || fail "box 3 ($proposal) dragged onto the centre, which then copied '$copied'"
 
 close_window "$corvella"
