@@ -554,8 +554,8 @@ void act(const QString& step) {
         QTest::mouseClick(control("lbPageScroll"), Qt::MouseButton(arg(1)), {}, QPoint(10, 10));
     } else if (verb == "drag") { // from the thumb at value 10, through three values on the way
         QTest::mousePress(window, Qt::LeftButton, {}, QPoint(57, 263));
-        for (int step = 1; step <= 3; ++step)
-            QTest::mouseMove(window, QPoint(57 + (arg(1) - 57) * step / 3, 263));
+        for (int part = 1; part <= 3; ++part)
+            QTest::mouseMove(window, QPoint(57 + (arg(1) - 57) * part / 3, 263));
         QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(arg(1), 263));
     } else if (verb == "wheel") {
         QWheelEvent wheel({20, 10}, slider()->mapToGlobal(QPointF(20, 10)), {}, QPoint(0, 120 * arg(1)),
