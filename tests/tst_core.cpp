@@ -33,10 +33,7 @@ const char* const kRounding = R"(
 // slope 7.787 (8 with 841/108); for 2, 6, 9, L* is 1.4713 below the knee of 12.92 (1.5467 with 12.29).
 const char* const kColors = R"(
 default seed | 13145700 | 100 150 200 | 61 -3 -31
-white | 16777215 | 255 255 255 | 100 0 0
 pure red | 255 | 255 0 0 | 53 80 67
-pure green | 65280 | 0 255 0 | 88 -86 83
-pure blue | 16711680 | 0 0 255 | 32 79 -108
 2, 6, 9 pins the linear slope 12.92 | 591362 | 2 6 9 | 1 -1 -2
 38, 18, 2 pins the slope 7.787 | 135718 | 38 18 2 | 8 9 11
 bits 24 to 31 ignored | 16843267 | 3 2 1 | 1 0 0

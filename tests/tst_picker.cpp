@@ -1,5 +1,6 @@
-// The colorPicker library: the overlays on two offscreen screens, device pixels at scale 2, the way of
-// picking per platform, and the desktop portal against a stand-in on a private bus, the window blocked.
+// The colorPicker library: the overlays on two offscreen screens (the loupe flipped at each edge), device
+// pixels at scale 2, the way of picking per platform, and the desktop portal against a stand-in on a
+// private bus, the window blocked.
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -36,12 +37,6 @@
 using namespace colorPicker::detail;
 
 namespace {
-
-// pointer | screen's x y width height | where a 130 x 170 loupe goes (kPicks shows the flips on overlays)
-const char* const kLoupe = R"(
-on a screen right of the first | 1010 10 | 1000 0 640 480 | 1030 30
-kept inside a screen smaller than the loupe | 50 50 | 0 0 100 100 | 0 0
-)";
 
 // In a grab of 200 x 100 device pixels at scale 2: logical point | the device pixel under it
 const char* const kDevicePixels = R"(
@@ -265,13 +260,6 @@ private slots:
         QCOMPARE(overlays().size(), 0);
         QVERIFY(!QWidget::mouseGrabber());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    }
-
-    void loupePlacement_data() { addRows(kLoupe, {"pointer", "bounds", "at"}); }
-    void loupePlacement() {
-        const auto [pointer, bounds, at] = cells("pointer", "bounds", "at");
-        const QRect screen(point(bounds), point(bounds) + point(bounds.section(' ', 2)) - QPoint(1, 1));
-        QCOMPARE(placeLoupe(point(pointer), QSize(130, 170), screen), QRect(point(at), QSize(130, 170)));
     }
 
     void devicePixelAt_data() { addRows(kDevicePixels, {"logical", "pixel"}); }
