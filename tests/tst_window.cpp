@@ -1,6 +1,6 @@
 // The window driven as the platform drives it: a table of user actions (mouse and keys through Qt's own
-// hit testing and key handling, a screen reader through the accessibility interface), the colors a paste
-// or drop takes, saving, the program in processes of its own, and the pictures at the run's scale.
+// hit testing and key handling, a screen reader through the accessibility interface, every color form a
+// drop takes or refuses), saving, the program in processes of its own, and the pictures at the run's scale.
 
 // Mouse events of QTest go to the window and find their widget as real ones do.
 #define QTEST_QPA_MOUSE_HANDLING
