@@ -3,6 +3,22 @@
 
 namespace corvPalette {
 
+namespace {
+
+// The newest state of `from`, which `current` replaces there by going onto `to`.
+std::optional<PaletteState> step(std::deque<PaletteState>& from, std::deque<PaletteState>& to,
+                                 const PaletteState& current) {
+    if (from.empty()) {
+        return std::nullopt;
+    }
+    const PaletteState newest = from.back();
+    from.pop_back();
+    to.push_back(current);
+    return newest;
+}
+
+} // namespace
+
 void History::changed(const PaletteState& before) {
     undone_.push_back(before);
     if (undone_.size() > kMaxSteps) {
@@ -12,23 +28,11 @@ void History::changed(const PaletteState& before) {
 }
 
 std::optional<PaletteState> History::undo(const PaletteState& current) {
-    if (undone_.empty()) {
-        return std::nullopt;
-    }
-    const PaletteState previous = undone_.back();
-    undone_.pop_back();
-    redone_.push_back(current);
-    return previous;
+    return step(undone_, redone_, current);
 }
 
 std::optional<PaletteState> History::redo(const PaletteState& current) {
-    if (redone_.empty()) {
-        return std::nullopt;
-    }
-    const PaletteState next = redone_.back();
-    redone_.pop_back();
-    undone_.push_back(current);
-    return next;
+    return step(redone_, undone_, current);
 }
 
 } // namespace corvPalette
