@@ -90,10 +90,12 @@ std::optional<std::int32_t> fromText(const QString& text) {
 }
 
 // The raw bytes only: Qt would also make a color of a name written there, which is no such data.
-std::optional<std::int32_t> fromMimeData(const QMimeData& data) {
-    if (const auto color = fromColorData(data.data(QStringLiteral("application/x-color"))))
+std::optional<std::int32_t> fromMimeData(const QMimeData* data) {
+    if (data == nullptr)
+        return std::nullopt;
+    if (const auto color = fromColorData(data->data(QStringLiteral("application/x-color"))))
         return color;
-    return data.hasText() ? fromText(data.text()) : std::nullopt;
+    return data->hasText() ? fromText(data->text()) : std::nullopt;
 }
 
 QString excerpt(const QString& text) {

@@ -18,8 +18,9 @@ namespace colorInput {
 std::optional<std::int32_t> fromText(const QString& text);
 
 // The color of a paste or a drop: application/x-color (four 16-bit channels, opaque) first, else the
-// text. Empty when neither holds one (a malformed color with a text that is one gives the text's).
-std::optional<std::int32_t> fromMimeData(const QMimeData& data);
+// text. Empty when neither holds one, or there is no data at all (a clipboard without an owner); a
+// malformed color with a text that is one gives the text's.
+std::optional<std::int32_t> fromMimeData(const QMimeData* data);
 
 // How a text that holds no color is quoted in a message: trimmed, control characters as spaces, cut at
 // 40 characters.

@@ -50,7 +50,7 @@ std::optional<Action> mainGUI::showCopyMenu(BoxIndex Index, std::optional<QPoint
     addItem(menu, tr("Undo"), Action::undo, history.canUndo());
     addItem(menu, tr("Redo"), Action::redo, history.canRedo());
     menu.addSeparator();
-    const auto pasted = colorInput::fromMimeData(*QGuiApplication::clipboard()->mimeData());
+    const auto pasted = colorInput::fromMimeData(QGuiApplication::clipboard()->mimeData());
     addItem(menu, pasted ? tr("Paste %1 as seed").arg(colorText::webHexText(*pasted)) : tr("Paste as seed"),
             Action::paste);
     addItem(menu, tr("Save the palette…"), Action::save);

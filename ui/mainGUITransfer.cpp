@@ -35,7 +35,7 @@ QPixmap swatch(const QColor& color) {
 // As a double-click on a proposal; what is not a color changes nothing, and says why.
 void mainGUI::pasteSeed() {
     const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
-    if (const auto color = offered ? colorInput::fromMimeData(*offered) : std::nullopt) {
+    if (const auto color = colorInput::fromMimeData(offered)) {
         takeSeed(*color);
         return;
     }
@@ -58,11 +58,11 @@ std::optional<std::int32_t> mainGUI::droppedColor(const QDropEvent* event) const
             return std::nullopt;
         }
     }
-    return colorInput::fromMimeData(*offered);
+    return colorInput::fromMimeData(offered);
 }
 
 void mainGUI::dragEnterEvent(QDragEnterEvent* event) {
-    event->setAccepted(takesInput() && colorInput::fromMimeData(*event->mimeData()));
+    event->setAccepted(takesInput() && colorInput::fromMimeData(event->mimeData()));
 }
 
 void mainGUI::dragMoveEvent(QDragMoveEvent* event) {
