@@ -148,12 +148,11 @@ QString useTheWindow() {
 // call), --vanish (leaves after replying), --silent, --foreign (answers on another caller's path),
 // --answer-first (before replying), --other-handle (on its own path, as portals before handle_token, after
 // a cancel on the caller's), --no-version (never answers the version query). Later calls get 0.2, 0.5,
-// 0.999. With `echo`, each call is also written on standard output.
+// 0.999. As the session script's stand-in, it also writes each call on standard output.
 class StandIn : public QDBusVirtualObject {
 public:
-    explicit StandIn(const QString& options, bool echo = false)
-        : options_(options.split(' '))
-        , echo_(echo) {
+    explicit StandIn(const QString& options)
+        : options_(options.split(' ')) {
         bus_.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
                                    QDBusConnection::SubPath);
         bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
@@ -164,7 +163,7 @@ public:
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
         calls << message.member() + ' ' + message.path();
-        if (echo_)
+        if (qEnvironmentVariableIsSet("TST_PICKER_PORTAL"))
             std::printf("%s\n", qPrintable(calls.back()));
         if (message.member() == QLatin1String("Get")) // with --no-version: handled, and never answered
             return has("--no-version") || bus_.send(message.createReply(QVariant::fromValue(
@@ -224,7 +223,6 @@ private:
     }
 
     QStringList options_;
-    bool echo_;
     QDBusConnection bus_ =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("portal"));
     QTimer repeat_;
@@ -301,10 +299,9 @@ private slots:
             QTest::mouseMove(overlay->windowHandle(), p);
             const QRect placed = overlay->loupeRect();
             const QColor middle = overlay->grab().toImage().pixelColor(loupeCellRect(placed, 7, 7).center());
-            shown = QStringLiteral("%1 %2 %3 %4")
-                        .arg(placed.left() > p.x() ? placed.left() : placed.right() + 1)
-                        .arg(placed.top() > p.y() ? placed.top() : placed.bottom() + 1)
-                        .arg(middle.name(), overlay->loupeText());
+            shown = QString::asprintf("%d %d ", placed.left() > p.x() ? placed.left() : placed.right() + 1,
+                                      placed.top() > p.y() ? placed.top() : placed.bottom() + 1) +
+                    middle.name() + ' ' + overlay->loupeText();
             for (const QString& key : input.split(' ')) {
                 if (key == "click" || key == "right")
                     QTest::mouseClick(overlay->windowHandle(),
@@ -366,7 +363,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     if (qEnvironmentVariableIsSet("TST_PICKER_PORTAL")) {
         std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // each call on its own line as it comes
-        const StandIn standIn(qEnvironmentVariable("TST_PICKER_PORTAL"), true);
+        const StandIn standIn(qEnvironmentVariable("TST_PICKER_PORTAL"));
         return QApplication::exec();
     }
     TestPicker test;
