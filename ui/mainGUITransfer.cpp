@@ -51,7 +51,7 @@ void mainGUI::pasteSeed() {
 // the cursor, without a message.
 std::optional<std::int32_t> mainGUI::droppedColor(const QDropEvent* event) const {
     const QMimeData* offered = event->mimeData();
-    if (offered->hasFormat(kBoxFormat)) {
+    if (offered != nullptr && offered->hasFormat(kBoxFormat)) {
         const QWidget* under = childAt(event->position().toPoint());
         if (under != nullptr &&
             under->objectName() == QStringLiteral("picPalette") + offered->data(kBoxFormat)) {
