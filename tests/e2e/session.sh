@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Corvella as installed: `cmake --install` into a temporary prefix and the Debian package hold exactly the
-# expected files, stripped, the picker exporting PickColor alone; then a session under Xvfb: a click copies
-# to the real clipboard, the hand's click point is the fingertip, a screen reader finds and presses the
-# controls, the eyedropper loads the installed library (never a decoy) and picks from another window, a box
-# dragged onto the centre becomes the seed, a close exits with 0. Then picks through a stand-in desktop
-# portal: at scale 2, where a screen reader waits while the pick is pending and works after it; and closed
-# while the portal keeps silent, which ends Corvella at once.
+# Corvella as a user gets it: the Debian package holds exactly the expected files, stripped, the picker
+# exporting PickColor alone; without a display the program says so. Under Xvfb, with real input: clicks
+# copy, the hand's click point is the fingertip, a screen reader finds and presses the controls, the
+# eyedropper loads the installed library (never a decoy) and picks from another window, drags, a close.
+# Then a stand-in desktop portal: a pick at scale 2 that a screen reader, the mouse and keys cannot
+# disturb, and closes while the portal keeps silent, which end Corvella at once.
 # Usage, with a session bus of its own: dbus-run-session -- session.sh <build dir>
 set -euo pipefail
 build=$(realpath "$1")
@@ -16,33 +15,35 @@ mkdir -p -m 700 "${XDG_RUNTIME_DIR:?}"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# The files of an installation, relative to its prefix.
-expected=$(printf '%s\n' bin/corvella lib/corvella/libcolorPicker.so \
-    share/applications/example.quenlot.Corvella.desktop share/metainfo/example.quenlot.Corvella.metainfo.xml \
-    share/icons/hicolor/{32x32,48x48,64x64,128x128,256x256}/apps/example.quenlot.Corvella.png | LC_ALL=C sort)
-
-prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null
-[[ $(cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort) == "$expected" ]] ||
-    fail "installed: $(cd "$prefix" && find . -type f -printf '%P ')"
-desktop-file-validate "$prefix/share/applications/example.quenlot.Corvella.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/example.quenlot.Corvella.metainfo.xml" >/dev/null
-[[ $(nm -D --defined-only "$prefix/lib/corvella/libcolorPicker.so" | awk '{print $3}') == PickColor ]] ||
-    fail "the picker library exports more than PickColor"
-
+# The Debian package: exactly these files below /usr, stripped, the picker exporting PickColor alone.
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
 deb=$(echo "$work"/package/corvella_*.deb)
-[[ $(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {sub("^./usr/", "", $6); print $6}' | LC_ALL=C sort) == \
-    "$expected" ]] || fail "the package holds: $(dpkg-deb --contents "$deb")"
+dpkg-deb -x "$deb" "$work/root"
+usr=$work/root/usr
+[[ $(cd "$work/root" && find . -type f -printf '%P\n' | LC_ALL=C sort) == "$(printf 'usr/%s\n' bin/corvella \
+    lib/corvella/libcolorPicker.so share/applications/example.quenlot.Corvella.desktop \
+    share/metainfo/example.quenlot.Corvella.metainfo.xml \
+    share/icons/hicolor/{32x32,48x48,64x64,128x128,256x256}/apps/example.quenlot.Corvella.png | LC_ALL=C sort)" ]] ||
+    fail "the package holds: $(dpkg-deb --contents "$deb")"
+desktop-file-validate "$usr/share/applications/example.quenlot.Corvella.desktop"
+appstreamcli validate --no-net "$usr/share/metainfo/example.quenlot.Corvella.metainfo.xml" >/dev/null
+[[ $(nm -D --defined-only "$usr/lib/corvella/libcolorPicker.so" | awk '{print $3}') == PickColor ]] ||
+    fail "the picker library exports more than PickColor"
+for file in bin/corvella lib/corvella/libcolorPicker.so; do
+    ! readelf -S -W "$usr/$file" | grep -qE ' \.(symtab|debug_)' || fail "$file is not stripped"
+done
 depends=$(dpkg-deb --field "$deb" Depends)
 for needed in libqt6widgets6 libqt6dbus6 libstdc++6; do
     [[ $depends == *"$needed "* ]] || fail "Depends lacks $needed: $depends"
 done
 [[ $(dpkg-deb --field "$deb" Recommends) == xdg-utils ]] || fail "Recommends: $(dpkg-deb --field "$deb" Recommends)"
-dpkg-deb -x "$deb" "$work/root"
-for file in usr/bin/corvella usr/lib/corvella/libcolorPicker.so; do
-    ! readelf -S -W "$work/root/$file" | grep -qE ' \.(symtab|debug_)' || fail "$file is not stripped"
-done
+
+# Without a display, or with one that is not there: one clear line, and status 1.
+no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "$@" "$usr/bin/corvella" 2>&1; echo "$?"; }
+[[ $(no_display) == $'Corvella: no display could be opened (neither DISPLAY nor WAYLAND_DISPLAY is set).\n1' ]] ||
+    fail "with no display set: $(no_display)"
+[[ $(no_display DISPLAY=:65000) == $'Corvella: no display could be opened (DISPLAY=:65000).\n1' ]] ||
+    fail "with a display that is not there: $(no_display DISPLAY=:65000)"
 
 source "$(dirname "$0")/../../tools/privateXvfb.sh"
 start_private_xvfb
@@ -90,15 +91,15 @@ sleep 0.3
 clip mousemove 949 89 click 1 # its box 1
 wanted=$copied
 [[ $wanted =~ ^[0-9A-F]{6}$ ]] || fail "a click on the other window copied '$wanted'"
-mkdir "$work/decoys" && cp "$work/root/usr/lib/corvella/libcolorPicker.so" "$work/decoys/"
+mkdir "$work/decoys" && cp "$usr/lib/corvella/libcolorPicker.so" "$work/decoys/"
 cd "$work/decoys"
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH=$work/decoys "$prefix/bin/corvella" &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH=$work/decoys "$usr/bin/corvella" &
 pid=$!
 pids+=("$pid")
 corvella=$(window --pid "$pid" --name '^ Corvella$')
 [[ -n $corvella ]] || fail "the installed Corvella showed no window"
 xdotool windowmove --sync "$corvella" 100 100
-clip mousemove 219 219 click 1 # the centre box
+clip mousemove 219 219 mousedown 1 mousemove 222 221 mouseup 1 # the centre box: a short move is a click
 [[ $copied == C89664 ]] || fail "a click on the seed copied '$copied'"
 xdotool mousemove 322 364 sleep 0.2 # on ">"
 /usr/bin/python3 "$here/cursor.py" "$pictures/hand.cur" || fail "the hand cursor"
@@ -107,17 +108,19 @@ xdotool mousemove 322 364 sleep 0.2 # on ">"
 xdotool mousemove 112 358 click 1 # the eyedropper
 [[ -n $(window --name '^Pick a color$') ]] || fail "the eyedropper showed no overlay"
 libraries=$(awk '$6 ~ /libcolorPicker/ {print $6}' "/proc/$pid/maps" | sort -u)
-[[ $libraries == "$prefix/lib/corvella/libcolorPicker.so" ]] || fail "picker libraries loaded: $libraries"
+[[ $libraries == "$usr/lib/corvella/libcolorPicker.so" ]] || fail "picker libraries loaded: $libraries"
 xdotool mousemove 949 89 click 1
 sleep 0.5
 clip mousemove 219 219 click 1
 [[ $copied == "$wanted" ]] || fail "picked '$copied' from the other window's '$wanted'"
-# A real drag of box 3 onto the centre makes it the seed; one onto itself does nothing.
+# A real drag of box 3 onto the centre makes it the seed; one onto itself does nothing. Neither copies.
 clip mousemove 289 149 click 1
 proposal=$copied
+echo untouched | xclip -selection clipboard >/dev/null 2>&1
 xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 230 210 sleep 0.2 \
     mousemove 219 219 sleep 0.3 mouseup 1
 xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 289 149 sleep 0.3 mouseup 1
+[[ $(xclip -o -selection clipboard) == untouched ]] || fail "a drag copied as a click does"
 clip mousemove 219 219 click 1 # box 3, dropped on itself, changed nothing
 [[ $copied == "$proposal" ]] || fail "box 3 ($proposal) dragged onto the centre, which then copied '$copied'"
 
@@ -140,7 +143,8 @@ standin() {
 }
 # Corvella from the build tree, asking the portal as under XWayland, at the top left; sets $pid, $corvella.
 portal_corvella() {
-    env "$@" WAYLAND_DISPLAY=corvella-test QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$build/bin/corvella" 2>/dev/null &
+    env "$@" WAYLAND_DISPLAY=corvella-test QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$build/bin/corvella" \
+        2>"$work/corvella.err" &
     pid=$!
     pids+=("$pid")
     corvella=$(window --pid "$pid" --name '^ Corvella$')
@@ -163,11 +167,18 @@ xdotool mousemove 444 528 sleep 0.2 # on ">", at twice the size
 echo untouched | xclip -selection clipboard >/dev/null 2>&1
 xdotool mousemove 26 518 click 1 # the eyedropper
 asked PickColor
-/usr/bin/python3 "$here/atspi.py" "$pid" refused || fail "a screen reader during a portal pick"
-xdotool key Escape # in Corvella's window: cancels
+boxes=$(/usr/bin/python3 "$here/atspi.py" "$pid" refused) || fail "a screen reader during a portal pick"
+# The mouse and keys meanwhile, for longer than a bound of seconds would wait: a double-click on the
+# centre, ">", the wheel on the slider, the copy menu by the right button and by the Menu key, Ctrl+R.
+# None may act; a menu or dialog they opened would take the Escape that cancels the pick.
+xdotool mousemove 238 238 click --repeat 2 1 mousemove 444 528 click 1 mousemove 240 526 click 4 \
+    mousemove 98 98 click 3 key Menu ctrl+r sleep 1
+[[ $(/usr/bin/python3 "$here/atspi.py" "$pid" refused) == "$boxes" ]] || fail "the mouse and keys acted during a pick"
+xdotool key Escape
 message=$(window --name '^Corvella$')
 [[ -n $message ]] || fail "no message after the cancelled portal pick"
 xdotool windowfocus --sync "$message" key Return
+! grep colorPicker "$work/corvella.err" || fail "the pick ended before the Escape"
 /usr/bin/python3 "$here/atspi.py" "$pid" || fail "a screen reader after a portal pick"
 close_window "$corvella"
 wait_end "$pid" 10
