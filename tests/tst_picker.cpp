@@ -1,5 +1,5 @@
-// The colorPicker library: the overlays on two offscreen screens (the loupe flipped at each edge), device
-// pixels at scale 2, and the desktop portal against a stand-in on a private bus.
+// The colorPicker library: overlays on two offscreen screens (the loupe flipped at each edge), device pixels
+// at scale 2, the portal chosen under Wayland, and the portal's pick against a stand-in on a private bus.
 #include <QtDBus>
 #include <QtTest>
 #include <QtWidgets>
