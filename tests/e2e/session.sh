@@ -48,8 +48,8 @@ no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSI
 source "$(dirname "$0")/../../tools/privateXvfb.sh"
 start_private_xvfb
 pids+=("$PRIVATE_XVFB_PID")
-# Prints the id of the first visible window that matches all of xdotool's search options given.
-window() { timeout 20 xdotool search --sync --all --onlyvisible "$@" | head -n 1; }
+# Prints the id of the first visible window that matches all of xdotool's search options given (20 s at most).
+window() { for _ in $(seq 200); do xdotool search --all --onlyvisible "$@" | awk 'NR == 1; END {exit NR == 0}' && return; sleep 0.1; done; }
 # xdotool, then the clipboard once it changed (five seconds at most) in $copied. Not for $(): the xclip
 # holding "untouched" would keep the output open.
 clip() {
