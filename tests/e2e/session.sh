@@ -14,7 +14,11 @@ work=$(mktemp -d)
 mkdir -p -m 700 "${XDG_RUNTIME_DIR:?}"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# Says what failed, with what the Corvellas that write to $work said last and the windows on the screen.
+fail() {
+    echo "FAIL: $*" >&2; tail -n 20 "$work"/*.err >&2 2>/dev/null || true
+    xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true; exit 1
+}
 # The Debian package: exactly these files below /usr, stripped, the picker exporting PickColor alone.
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
 deb=$(echo "$work"/package/corvella_*.deb)
@@ -48,8 +52,11 @@ no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSI
 source "$(dirname "$0")/../../tools/privateXvfb.sh"
 start_private_xvfb
 pids+=("$PRIVATE_XVFB_PID")
-# Prints the id of the first visible window that matches all of xdotool's search options given (20 s at most).
-window() { for _ in $(seq 200); do xdotool search --all --onlyvisible "$@" | awk 'NR == 1; END {exit NR == 0}' && return; sleep 0.1; done; }
+# Prints the id of the first visible window matching all the xdotool search options given; fails after 60 s.
+window() {
+    for _ in $(seq 600); do xdotool search --all --onlyvisible "$@" | awk 'NR == 1; END {exit NR == 0}' && return; sleep 0.1; done
+    fail "no window matching $*"
+}
 # xdotool, then the clipboard once it changed (five seconds at most) in $copied. Not for $(): the xclip
 # holding "untouched" would keep the output open.
 clip() {
@@ -83,7 +90,7 @@ wait_end() {
 }
 
 # Another window to pick from: a build-tree Corvella moved aside, whose proposals were drawn again.
-"$build/bin/corvella" 2>/dev/null &
+"$build/bin/corvella" 2>"$work/other.err" &
 pids+=($!)
 other=$(window --name '^ Corvella$')
 xdotool windowmove --sync "$other" 900 40 windowfocus --sync "$other" key ctrl+r
@@ -94,10 +101,8 @@ wanted=$copied
 mkdir "$work/decoys" && cp "$usr/lib/corvella/libcolorPicker.so" "$work/decoys/"
 cd "$work/decoys"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH=$work/decoys "$usr/bin/corvella" &
-pid=$!
-pids+=("$pid")
+pid=$! && pids+=("$pid")
 corvella=$(window --pid "$pid" --name '^ Corvella$')
-[[ -n $corvella ]] || fail "the installed Corvella showed no window"
 xdotool windowmove --sync "$corvella" 100 100
 clip mousemove 219 219 mousedown 1 mousemove 222 221 mouseup 1 # the centre box: a short move is a click
 [[ $copied == C89664 ]] || fail "a click on the seed copied '$copied'"
@@ -145,10 +150,8 @@ standin() {
 portal_corvella() {
     env "$@" WAYLAND_DISPLAY=corvella-test QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$build/bin/corvella" \
         2>"$work/corvella.err" &
-    pid=$!
-    pids+=("$pid")
+    pid=$! && pids+=("$pid")
     corvella=$(window --pid "$pid" --name '^ Corvella$')
-    [[ -n $corvella ]] || fail "Corvella ($*) showed no window"
     xdotool windowmove --sync "$corvella" 0 0 windowfocus --sync "$corvella"
 }
 # Waits until the stand-in was asked $1.
@@ -175,8 +178,7 @@ xdotool mousemove 238 238 click --repeat 2 1 mousemove 444 528 click 1 mousemove
     mousemove 98 98 click 3 key Menu ctrl+r sleep 1
 [[ $(/usr/bin/python3 "$here/atspi.py" "$pid" refused) == "$boxes" ]] || fail "the mouse and keys acted during a pick"
 xdotool key Escape
-message=$(window --name '^Corvella$')
-[[ -n $message ]] || fail "no message after the cancelled portal pick"
+message=$(window --name '^Corvella$') # the message after the cancelled pick
 xdotool windowfocus --sync "$message" key Return
 ! grep colorPicker "$work/corvella.err" || fail "the pick ended before the Escape"
 /usr/bin/python3 "$here/atspi.py" "$pid" || fail "a screen reader after a portal pick"
