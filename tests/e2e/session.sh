@@ -52,9 +52,9 @@ no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSI
 source "$(dirname "$0")/../../tools/privateXvfb.sh"
 start_private_xvfb
 pids+=("$PRIVATE_XVFB_PID")
-# Prints the id of the first visible window matching all the xdotool search options given; fails after 60 s.
+# Prints the id of the first visible window matching all the xdotool search options given; fails after 20 s.
 window() {
-    for _ in $(seq 600); do xdotool search --all --onlyvisible "$@" | awk 'NR == 1; END {exit NR == 0}' && return; sleep 0.1; done
+    for _ in $(seq 200); do xdotool search --all --onlyvisible "$@" | awk 'NR == 1; END {exit NR == 0}' && return; sleep 0.1; done
     fail "no window matching $*"
 }
 # xdotool, then the clipboard once it changed (five seconds at most) in $copied. Not for $(): the xclip
