@@ -57,10 +57,11 @@ window() {
     for _ in $(seq 200); do xdotool search --all --onlyvisible "$@" | awk 'NR == 1; END {exit NR == 0}' && return; sleep 0.1; done
     fail "no window matching $*"
 }
-# xdotool, then the clipboard once it changed (five seconds at most) in $copied. Not for $(): the xclip
-# holding "untouched" would keep the output open.
+# Puts "untouched" on the clipboard. Not for $(): the xclip holding it would keep the output open.
+untouch() { echo untouched | xclip -selection clipboard >/dev/null 2>&1; }
+# xdotool, then the clipboard once it changed (five seconds at most) in $copied.
 clip() {
-    echo untouched | xclip -selection clipboard >/dev/null 2>&1
+    untouch
     xdotool "$@"
     for _ in $(seq 50); do
         copied=$(xclip -o -selection clipboard 2>/dev/null || true)
@@ -121,7 +122,7 @@ clip mousemove 219 219 click 1
 # A real drag of box 3 onto the centre makes it the seed; one onto itself does nothing. Neither copies.
 clip mousemove 289 149 click 1
 proposal=$copied
-echo untouched | xclip -selection clipboard >/dev/null 2>&1
+untouch
 xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 230 210 sleep 0.2 \
     mousemove 219 219 sleep 0.3 mouseup 1
 xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 289 149 sleep 0.3 mouseup 1
@@ -167,7 +168,7 @@ standin --silent
 portal_corvella QT_SCALE_FACTOR=2
 xdotool mousemove 444 528 sleep 0.2 # on ">", at twice the size
 /usr/bin/python3 "$here/cursor.py" "$pictures/hand@2x.cur" || fail "the hand cursor at scale 2"
-echo untouched | xclip -selection clipboard >/dev/null 2>&1
+untouch
 xdotool mousemove 26 518 click 1 # the eyedropper
 asked PickColor
 boxes=$(/usr/bin/python3 "$here/atspi.py" "$pid" refused) || fail "a screen reader during a portal pick"
