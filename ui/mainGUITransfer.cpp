@@ -18,9 +18,6 @@ using corvPalette::paletteColors;
 
 namespace {
 
-// The box a drag of this window started from, so that a drop can tell it from another program's color.
-const QString kBoxFormat = QStringLiteral("application/x-corvella-box");
-
 constexpr int kDragSwatch = 24; // the side of the square that follows the pointer
 
 QPixmap swatch(const QColor& color) {
@@ -48,17 +45,13 @@ void mainGUI::pasteSeed() {
 }
 
 // The color a drop brings, unless it is a box dropped on itself. Anything that is no color is refused by
-// the cursor, without a message.
+// the cursor, without a message. Qt names a drag's source only within this program: a box of another
+// Corvella is another program's color.
 std::optional<std::int32_t> mainGUI::droppedColor(const QDropEvent* event) const {
-    const QMimeData* offered = event->mimeData();
-    if (offered != nullptr && offered->hasFormat(kBoxFormat)) {
-        const QWidget* under = childAt(event->position().toPoint());
-        if (under != nullptr &&
-            under->objectName() == QStringLiteral("picPalette") + offered->data(kBoxFormat)) {
-            return std::nullopt;
-        }
+    if (event->source() != nullptr && event->source() == childAt(event->position().toPoint())) {
+        return std::nullopt;
     }
-    return colorInput::fromMimeData(offered);
+    return colorInput::fromMimeData(event->mimeData());
 }
 
 void mainGUI::dragEnterEvent(QDragEnterEvent* event) {
@@ -80,7 +73,8 @@ void mainGUI::dropEvent(QDropEvent* event) {
 }
 
 // The box's color as other programs take it (application/x-color and "#RRGGBB"). The press became a
-// drag: its release is no click.
+// drag: its release is no click. Qt deletes the drag: another program may still ask for its data after
+// exec() has returned.
 void mainGUI::dragBox(BoxIndex Index) {
     pressedControl = nullptr;
     const std::int32_t color = paletteColors(Index);
@@ -88,9 +82,8 @@ void mainGUI::dragBox(BoxIndex Index) {
     auto* carried = new QMimeData;
     carried->setColorData(shownColor);
     carried->setText(colorText::webHexText(color));
-    carried->setData(kBoxFormat, QByteArray::number(Index));
-    QDrag drag(box(Index));
-    drag.setMimeData(carried);
-    drag.setPixmap(swatch(shownColor));
-    drag.exec(Qt::CopyAction);
+    auto* drag = new QDrag(box(Index));
+    drag->setMimeData(carried);
+    drag->setPixmap(swatch(shownColor));
+    drag->exec(Qt::CopyAction);
 }

@@ -14,11 +14,8 @@ work=$(mktemp -d)
 mkdir -p -m 700 "${XDG_RUNTIME_DIR:?}"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-# Says what failed, with what the Corvellas that write to $work said last and the windows on the screen.
-fail() {
-    echo "FAIL: $*" >&2; tail -n 20 "$work"/*.err >&2 2>/dev/null || true
-    xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true; exit 1
-}
+# Says what failed, with what the Corvellas that write to $work said last.
+fail() { echo "FAIL: $*" >&2; tail -n 20 "$work"/*.err >&2 2>/dev/null || true; exit 1; }
 # The Debian package: exactly these files below /usr, stripped, the picker exporting PickColor alone.
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
 deb=$(echo "$work"/package/corvella_*.deb)
@@ -91,11 +88,9 @@ wait_end() {
 }
 
 # Another window to pick from: a build-tree Corvella moved aside, whose proposals were drawn again.
-"$build/bin/corvella" 2>"$work/other.err" &
-pids+=($!)
+"$build/bin/corvella" 2>"$work/other.err" & pids+=($!)
 other=$(window --name '^ Corvella$')
-xdotool windowmove --sync "$other" 900 40 windowfocus --sync "$other" key ctrl+r
-sleep 0.3
+xdotool windowmove --sync "$other" 900 40 windowfocus --sync "$other" key ctrl+r sleep 0.3
 clip mousemove 949 89 click 1 # its box 1
 wanted=$copied
 [[ $wanted =~ ^[0-9A-F]{6}$ ]] || fail "a click on the other window copied '$wanted'"
@@ -115,8 +110,7 @@ xdotool mousemove 112 358 click 1 # the eyedropper
 [[ -n $(window --name '^Pick a color$') ]] || fail "the eyedropper showed no overlay"
 libraries=$(awk '$6 ~ /libcolorPicker/ {print $6}' "/proc/$pid/maps" | sort -u)
 [[ $libraries == "$usr/lib/corvella/libcolorPicker.so" ]] || fail "picker libraries loaded: $libraries"
-xdotool mousemove 949 89 click 1
-sleep 0.5
+xdotool mousemove 949 89 click 1 sleep 0.5
 clip mousemove 219 219 click 1
 [[ $copied == "$wanted" ]] || fail "picked '$copied' from the other window's '$wanted'"
 # A real drag of box 3 onto the centre makes it the seed; one onto itself does nothing. Neither copies.
@@ -129,6 +123,10 @@ xdotool mousemove 289 149 mousedown 1 mousemove 270 170 sleep 0.2 mousemove 289 
 [[ $(xclip -o -selection clipboard) == untouched ]] || fail "a drag copied as a click does"
 clip mousemove 219 219 click 1 # box 3, dropped on itself, changed nothing
 [[ $copied == "$proposal" ]] || fail "box 3 ($proposal) dragged onto the centre, which then copied '$copied'"
+# Box 1 of the other Corvella dropped on box 1 here is another program's color: the seed.
+xdotool mousemove 949 89 mousedown 1 mousemove 930 110 sleep 0.2 mousemove 149 149 sleep 0.3 mouseup 1
+clip mousemove 219 219 click 1
+[[ $copied == "$wanted" ]] || fail "the other Corvella's box 1 ($wanted) dropped on box 1: the seed copies '$copied'"
 
 close_window "$corvella"
 wait_end "$pid" 10
