@@ -41,8 +41,8 @@ namespace {
 //                                modifier, "Shift++" is a US "+", "K*n" is K held for n presses
 //   press k | press NAME         a screen reader's press on box k, or on the control NAME
 //   activate                     the window activated again, as a window manager does
-//   clipboard D | drop D on k    another program's data on the clipboard, or dropped on box k: "text T" (%XX
-//                                any byte), "x-color HEX" (its bytes) or "N bytes of C"
+//   clipboard D | drop D on k    another program's data on the clipboard, or dropped on box k (-1: by
+//                                none): "text T" (%XX any byte), "x-color HEX" (its bytes) or "N bytes of C"
 //   existing PATH                a file "old" at PATH; "TMP" in a path is the test's own folder
 //   dialog [r g b | cancel] | ok | no | choose K ... | pick k | pick escape | save PATH
 //       answer what a later step opens: the color dialog (OK with r g b, or Cancel), a message (OK or Yes;
@@ -69,7 +69,7 @@ drop: web hex | drop text #6496C8 on 5 | -1 | | - | -1 | yes | seed 13145700
 drop: short hex, lower case, white space around | drop text %09#f80%0A on 5 | -1 | | - | -1 | yes | seed 35071
 drop: rgb with spaces, in capitals | drop text RGB(100 150 200) on 1 | -1 | | - | -1 | yes | seed 13145700
 drop: rgba with an alpha of 1 | drop text rgba(1, 2, 3, 1) on 0 | -1 | | - | -1 | yes | seed 197121
-drop: a CSS name | drop text SteelBlue on 2 | -1 | | - | -1 | yes | seed 11829830
+drop: a CSS name, beside the boxes | drop text SteelBlue on -1 | -1 | | - | -1 | yes | seed 11829830
 drop: application/x-color, opaque | drop x-color 010102020303ffff on 2 | -1 | | - | -1 | yes | seed 197121
 refused: six hex digits without '#', no message | drop text C89664 on 2 | -1 | | - | 0 | no | refused by the cursor
 refused: a channel over 255 | drop text rgb(256, 0, 0) on 2 | -1 | | - | 0 | no | refused by the cursor
@@ -453,7 +453,8 @@ void act(const QString& step) {
     } else if (verb == "drop") { // as Qt's drag and drop delivers another program's data at box k
         QMimeData data;
         setMimeData(data, w.mid(1, w.size() - 3).join(' '));
-        const QPointF at = box(arg(static_cast<int>(w.size()) - 1))->geometry().center();
+        const int k = arg(static_cast<int>(w.size()) - 1);
+        const QPointF at = k < 0 ? QPointF(2, 2) : box(k)->geometry().center();
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(&mainModule::mainForm(), &enter);

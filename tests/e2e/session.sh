@@ -94,8 +94,7 @@ xdotool windowmove --sync "$other" 900 40 windowfocus --sync "$other" key ctrl+r
 clip mousemove 949 89 click 1 # its box 1
 wanted=$copied
 [[ $wanted =~ ^[0-9A-F]{6}$ ]] || fail "a click on the other window copied '$wanted'"
-mkdir "$work/decoys" && cp "$usr/lib/corvella/libcolorPicker.so" "$work/decoys/"
-cd "$work/decoys"
+mkdir "$work/decoys" && cp "$usr/lib/corvella/libcolorPicker.so" "$work/decoys/" && cd "$work/decoys"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LD_LIBRARY_PATH=$work/decoys "$usr/bin/corvella" &
 pid=$! && pids+=("$pid")
 corvella=$(window --pid "$pid" --name '^ Corvella$')
