@@ -41,8 +41,8 @@ namespace {
 //                                modifier, "Shift++" is a US "+", "K*n" is K held for n presses
 //   press k | press NAME         a screen reader's press on box k, or on the control NAME
 //   activate                     the window activated again, as a window manager does
-//   clipboard D | drop D on k    another program's data on the clipboard, or dropped on box k (-1: by
-//                                none): "text T" (%XX any byte), "x-color HEX" (its bytes) or "N bytes of C"
+//   clipboard D | drop D on k    another program's data on the clipboard, or dropped on box k (-1: off the
+//                                boxes): "text T" (%XX any byte), "x-color HEX" (its bytes) or "N bytes of C"
 //   existing PATH                a file "old" at PATH; "TMP" in a path is the test's own folder
 //   dialog [r g b | cancel] | ok | no | choose K ... | pick k | pick escape | save PATH
 //       answer what a later step opens: the color dialog (OK with r g b, or Cancel), a message (OK or Yes;
